@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QApplication>
+
+// The application object. Qt does not let exceptions through its event loop,
+// so every event is delivered here under a handler that shows what escaped
+// and lets the program go on.
+class LexomatApplication : public QApplication
+{
+    Q_OBJECT
+
+public:
+    LexomatApplication(int &argc, char **argv);
+
+    bool notify(QObject *receiver, QEvent *event) override;
+
+    // Shows an error in a message box titled with the application's title.
+    static void showError(const QString &text);
+};

@@ -1,0 +1,54 @@
+#include "app/lexomat_application.h"
+#include "app/process_objects.h"
+#include "forms/main_form.h"
+#include "platform/single_instance.h"
+
+#include <exception>
+#include <memory>
+
+namespace {
+
+// Runs one block of start-up or shutdown; what escapes it is shown to the
+// user, and the rest of the block is skipped.
+template <typename Block>
+void guarded(Block block)
+{
+    try {
+        block();
+    } catch (const std::exception &error) {
+        LexomatApplication::showError(QString::fromLocal8Bit(error.what()));
+    } catch (...) {
+        LexomatApplication::showError(QStringLiteral("Unknown error"));
+    }
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    // One instance per user: a second start ends at once, silently.
+    const SingleInstanceLock lock(QStringLiteral("LxMutex"));
+    if (lock.state() == SingleInstanceLock::State::AlreadyRunning)
+        return 1;
+
+    LexomatApplication app(argc, argv);
+    ProcessObjects objects;
+    std::unique_ptr<TForm1> mainWindow;
+
+    guarded([&] {
+        objects.state = std::make_unique<PRG_STAT>();
+        objects.registry = std::make_unique<INIT>();
+        objects.words = std::make_unique<GWORDW>(WordStoreCapacity);
+        mainWindow = std::make_unique<TForm1>(objects);
+        mainWindow->show();
+        app.exec();
+    });
+
+    mainWindow.reset();
+    guarded([&] {
+        objects.registry.reset();
+        objects.state.reset();
+        objects.words.reset();
+    });
+    return 0;
+}

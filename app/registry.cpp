@@ -1,0 +1,171 @@
+#include "app/registry.h"
+
+#include <QSettings>
+
+namespace {
+
+const QString TextTag = QStringLiteral("sz:");
+const QString NumberTag = QStringLiteral("dword:");
+
+QString invalidType(const QString &name)
+{
+    return QStringLiteral("Invalid data type for '%1'").arg(name);
+}
+
+} // namespace
+
+RegistryError::RegistryError(const QString &message)
+    : std::runtime_error(message.toStdString())
+{
+}
+
+QString RegistryError::message() const
+{
+    return QString::fromStdString(what());
+}
+
+const QString INIT::RootKey = QStringLiteral("SOFTWARE\\Tolv\\LX");
+
+INIT::INIT()
+    : m_settings(std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
+                                             QStringLiteral("Tolv"), QStringLiteral("LX")))
+{
+}
+
+INIT::INIT(const QString &filePath)
+    : m_settings(std::make_unique<QSettings>(filePath, QSettings::IniFormat))
+{
+}
+
+INIT::~INIT()
+{
+    // Nothing may escape a destructor; a failed final write was already
+    // reported by the CloseKey of whoever wrote last.
+    try {
+        if (m_open)
+            CloseKey();
+    } catch (const RegistryError &) {
+    }
+}
+
+QString INIT::fileName() const
+{
+    return m_settings->fileName();
+}
+
+QString INIT::encodedName(const QString &name)
+{
+    // '%' first, so that the escape character itself round-trips.
+    QString encoded = name;
+    encoded.replace(QLatin1Char('%'), QLatin1String("%25"));
+    encoded.replace(QLatin1Char('/'), QLatin1String("%2F"));
+    return encoded;
+}
+
+bool INIT::OpenKey(const QString &keyPath, bool create)
+{
+    if (m_open)
+        CloseKey();
+    QString path = keyPath;
+    while (path.startsWith(QLatin1Char('\\')))
+        path.remove(0, 1);
+    while (path.endsWith(QLatin1Char('\\')))
+        path.chop(1);
+    QString group;
+    if (path.compare(RootKey, Qt::CaseInsensitive) == 0) {
+        group.clear();
+    } else if (path.startsWith(RootKey + QLatin1Char('\\'), Qt::CaseInsensitive)) {
+        group = path.mid(RootKey.size() + 1);
+    } else {
+        // A key outside the program's root has a group named by its whole path.
+        group = QLatin1String("..\\") + path;
+    }
+    if (!create && !group.isEmpty() && !m_settings->childGroups().contains(encodedName(group)))
+        return false;
+    m_group = encodedName(group);
+    m_open = true;
+    return true;
+}
+
+void INIT::CloseKey()
+{
+    if (!m_open)
+        return;
+    m_open = false;
+    m_group.clear();
+    m_settings->sync();
+    if (m_settings->status() != QSettings::NoError)
+        throw RegistryError(QStringLiteral("Failed to write the settings file '%1'").arg(fileName()));
+}
+
+void INIT::requireOpenKey() const
+{
+    if (!m_open)
+        throw RegistryError(QStringLiteral("No settings key is open"));
+}
+
+QString INIT::keyOf(const QString &name) const
+{
+    const QString value = encodedName(name);
+    return m_group.isEmpty() ? value : m_group + QLatin1Char('/') + value;
+}
+
+QString INIT::rawValue(const QString &name) const
+{
+    return m_settings->value(keyOf(name)).toString();
+}
+
+bool INIT::ValueExists(const QString &name) const
+{
+    requireOpenKey();
+    return m_settings->contains(keyOf(name));
+}
+
+QString INIT::ReadString(const QString &name) const
+{
+    requireOpenKey();
+    if (!m_settings->contains(keyOf(name)))
+        return {};
+    const QString raw = rawValue(name);
+    if (raw.startsWith(TextTag))
+        return raw.mid(TextTag.size());
+    if (raw.startsWith(NumberTag))
+        throw RegistryError(invalidType(name));
+    return raw; // written by hand, without a type: take it as text
+}
+
+int INIT::ReadInteger(const QString &name) const
+{
+    requireOpenKey();
+    const QString raw = rawValue(name);
+    if (m_settings->contains(keyOf(name)) && raw.startsWith(NumberTag)) {
+        bool ok = false;
+        const uint value = QStringView(raw).mid(NumberTag.size()).toUInt(&ok, 16);
+        if (ok)
+            return static_cast<int>(value);
+    }
+    throw RegistryError(invalidType(name));
+}
+
+bool INIT::ReadBool(const QString &name) const
+{
+    return ReadInteger(name) != 0;
+}
+
+void INIT::WriteString(const QString &name, const QString &value)
+{
+    requireOpenKey();
+    m_settings->setValue(keyOf(name), QString(TextTag + value));
+}
+
+void INIT::WriteInteger(const QString &name, int value)
+{
+    requireOpenKey();
+    m_settings->setValue(keyOf(name),
+                         QString(NumberTag + QStringLiteral("%1").arg(static_cast<uint>(value), 8, 16, QLatin1Char('0'))));
+}
+
+void INIT::WriteBool(const QString &name, bool value)
+{
+    WriteInteger(name, value ? 1 : 0);
+}

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+#include <stdexcept>
+
+class QSettings;
+
+// Raised by the settings store when a value cannot be read as asked or the
+// settings file cannot be written.
+class RegistryError : public std::runtime_error
+{
+public:
+    explicit RegistryError(const QString &message);
+    QString message() const;
+};
+
+// The program's settings store: a key tree rooted at "SOFTWARE\Tolv\LX",
+// kept in a per-user INI file. The root key's values live in the file's
+// general section and each subkey ("CYCLE", "ACTIVE", "WIN") is a group of
+// its own. One key is open at a time; every user opens, works and closes.
+//
+// Value names may be full file paths, so they are escaped before they reach
+// QSettings, which would otherwise split them at '/' and fold slashes.
+// Values carry their type ("sz:" text, "dword:" hex number) so that reading
+// a value as the wrong type fails the way the program expects.
+class INIT
+{
+public:
+    static const QString RootKey; // "SOFTWARE\Tolv\LX"
+
+    // The user's own settings file.
+    INIT();
+    // A settings file at the given path (tests, tools).
+    explicit INIT(const QString &filePath);
+    ~INIT();
+    INIT(const INIT &) = delete;
+    INIT &operator=(const INIT &) = delete;
+
+    QString fileName() const;
+
+    // Opens a key path below the root (backslash separated, for example
+    // "SOFTWARE\Tolv\LX\ACTIVE"), closing any key that was open. Keys exist
+    // as soon as they are opened, so this always succeeds when create is true.
+    bool OpenKey(const QString &keyPath, bool create);
+    // Closes the open key and writes pending changes to the file; throws
+    // RegistryError when the file cannot be written.
+    void CloseKey();
+
+    bool ValueExists(const QString &name) const;
+    // Missing value: empty text. A number stored under the name throws.
+    QString ReadString(const QString &name) const;
+    // Missing value or text stored under the name throws.
+    int ReadInteger(const QString &name) const;
+    bool ReadBool(const QString &name) const;
+    void WriteString(const QString &name, const QString &value);
+    void WriteInteger(const QString &name, int value);
+    void WriteBool(const QString &name, bool value);
+
+    // The escaped form in which a value name is handed to QSettings.
+    static QString encodedName(const QString &name);
+
+private:
+    QString keyOf(const QString &name) const;
+    QString rawValue(const QString &name) const;
+    void requireOpenKey() const;
+
+    std::unique_ptr<QSettings> m_settings;
+    QString m_group;
+    bool m_open = false;
+};

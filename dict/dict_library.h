@@ -1,0 +1,50 @@
+#pragma once
+
+#include "dict/word_file.h"
+
+#include <QString>
+
+#include <array>
+#include <memory>
+
+// The dictionary folder: its sorted list of "tom_<n>.wrd" names and the
+// current dictionary with its WordFile.
+class DictLibrary
+{
+public:
+    static constexpr int MaxNames = 100;
+
+    // The folder is dictDir when that folder exists, else defaultDictDir.
+    // Opens the folder's first dictionary, creating folder and "tom_0.wrd"
+    // when there is none.
+    DictLibrary(const QString &dictDir, const QString &defaultDictDir);
+    // Opens path when the folder lists it, else the first dictionary with room,
+    // else path itself.
+    DictLibrary(const QString &dictDir, const QString &defaultDictDir, const QString &path);
+    // Destroys the current WordFile, which saves itself when edited.
+    ~DictLibrary();
+    DictLibrary(const DictLibrary &) = delete;
+    DictLibrary &operator=(const DictLibrary &) = delete;
+
+    // Lists the folder into names; the count, or -1 when it cannot be listed.
+    int Scan();
+    // 1-based position of path in the list; 0 when it is not listed.
+    int IndexOf(const QString &path) const;
+    void Next();
+    void Previous();
+    void SwitchTo(const QString &path);
+    // Full path of the first listed dictionary that loads with fewer than 70
+    // lines, or "0" when there is none.
+    QString FindNotFull();
+    // Full path of the first canonical name not yet listed.
+    QString NewFileName();
+    // The number formed by the ASCII digits of a file name, 0 without digits;
+    // -1 when the digits exceed the range of a signed 32-bit integer.
+    static qint64 NumberInName(QStringView name);
+
+    std::array<QString, MaxNames> names;
+    QString folder;
+    QString currentPath;
+    std::int32_t fileCount = 0;
+    std::unique_ptr<WordFile> file;
+};

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+
+// One dictionary file in memory: its lines in their real text, the result of
+// the last load and whether the lines were edited.
+class WordFile
+{
+public:
+    // Load results.
+    static constexpr int Playable = 1;     // 6 to 69 lines
+    static constexpr int TooFew = 0;       // fewer than 6 lines
+    static constexpr int Full = -2;        // 70 lines or more
+    static constexpr int Unreadable = -1;  // the file cannot be read
+    static constexpr int FullAt = 70;
+    static constexpr int MinPlayable = 6;
+
+    // Loads the file at once, creating it empty when it is missing.
+    explicit WordFile(const QString &path);
+    // Saves first when the lines were edited.
+    ~WordFile();
+    WordFile(const WordFile &) = delete;
+    WordFile &operator=(const WordFile &) = delete;
+
+    // Reads the file into lines; returns the new status.
+    int Load();
+    // Writes lines to the file; 1 on success, -1 when it cannot be written
+    // (the file on disk then keeps its old content).
+    int Save();
+
+    std::int32_t modified = 0;
+    std::int32_t status = 0;
+    QString path;
+    QStringList lines;
+};
