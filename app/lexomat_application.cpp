@@ -1,5 +1,6 @@
 #include "app/lexomat_application.h"
 
+#include <QFont>
 #include <QMessageBox>
 
 #include <exception>
@@ -11,6 +12,20 @@ LexomatApplication::LexomatApplication(int &argc, char **argv)
     setOrganizationName(QStringLiteral("Tolv"));
     setApplicationVersion(QStringLiteral(LEXOMAT_VERSION));
     setDesktopFileName(QStringLiteral("lexomat"));
+    setQuitOnLastWindowClosed(false);
+    setStyle(QStringLiteral("Fusion"));
+    useClassicFonts();
+}
+
+void LexomatApplication::useClassicFonts()
+{
+    // The windows are laid out for the classic sans-serif faces; where those
+    // are missing, metric-compatible faces with Cyrillic stand in.
+    const QStringList sans{QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"), QStringLiteral("DejaVu Sans")};
+    for (const QString &family : {QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif")})
+        QFont::insertSubstitutions(family, sans);
+    QFont::insertSubstitutions(QStringLiteral("MS Serif"),
+                               {QStringLiteral("Liberation Serif"), QStringLiteral("Tinos"), QStringLiteral("DejaVu Serif")});
 }
 
 bool LexomatApplication::notify(QObject *receiver, QEvent *event)

@@ -16,4 +16,7 @@ public:
 
     // Shows an error in a message box titled with the application's title.
     static void showError(const QString &text);
+
+    // Stands in fonts of the platform for the faces the windows are laid out in.
+    static void useClassicFonts();
 };

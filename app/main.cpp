@@ -1,5 +1,6 @@
 #include "app/lexomat_application.h"
 #include "app/process_objects.h"
+#include "app/tray_routing.h"
 #include "forms/main_form.h"
 #include "platform/single_instance.h"
 
@@ -40,10 +41,16 @@ int main(int argc, char *argv[])
         objects.registry = std::make_unique<INIT>();
         objects.words = std::make_unique<GWORDW>(WordStoreCapacity);
         mainWindow = std::make_unique<TForm1>(objects);
+        // The window hides in the tray and dialogs close while it is hidden:
+        // only the main window's own close ends the program.
+        QObject::connect(mainWindow.get(), &TForm1::closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
         mainWindow->show();
         app.exec();
     });
 
+    // The last restore request takes the tray icon away.
+    if (mainWindow && objects.state)
+        guarded([&] { mainWindow->Perform(Requests::Restore); });
     mainWindow.reset();
     guarded([&] {
         objects.registry.reset();

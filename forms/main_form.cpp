@@ -1,14 +1,372 @@
 #include "forms/main_form.h"
 
 #include "app/process_objects.h"
+#include "app/registry.h"
+#include "app/settings.h"
+#include "app/tray_routing.h"
+#include "dict/dict_library.h"
+#include "forms/artwork.h"
+#include "forms/message_box.h"
+#include "platform/shell.h"
+#include "platform/tray_icon.h"
+#include "platform/window_shape.h"
+#include "ui_main_form.h"
+
+#include <QCloseEvent>
+#include <QCursor>
+#include <QDir>
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QScreen>
+
+#include <cmath>
+
+namespace {
+
+const QColor WindowBlue(0, 0, 255);
+const QColor ButtonFace(212, 208, 200);
+const QColor Highlight(255, 255, 255);
+const QColor Shadow(128, 128, 128);
+
+const QString HelpFile = QStringLiteral("lexomat.hlp");
+
+} // namespace
 
 TForm1::TForm1(ProcessObjects &objects, QWidget *parent)
-    : QWidget(parent)
+    : QWidget(parent, Qt::FramelessWindowHint)
     , m_objects(objects)
+    , m_ui(std::make_unique<Ui::TForm1>())
+    , m_engine(objects, *this)
 {
-    setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QStringLiteral("Lexomat"));
-    resize(413, 382);
+    m_ui->setupUi(this);
+    setWindowIcon(Artwork::applicationIcon());
+
+    QPalette framePalette = palette();
+    framePalette.setColor(QPalette::Window, WindowBlue);
+    framePalette.setColor(QPalette::WindowText, Qt::white);
+    framePalette.setColor(QPalette::Button, ButtonFace);
+    framePalette.setColor(QPalette::ButtonText, WindowBlue);
+    framePalette.setColor(QPalette::Base, Qt::white);
+    framePalette.setColor(QPalette::Text, WindowBlue);
+    setPalette(framePalette);
+    setAutoFillBackground(true);
+    QPalette pagesPalette = framePalette;
+    pagesPalette.setColor(QPalette::Window, ButtonFace);
+    pagesPalette.setColor(QPalette::WindowText, WindowBlue);
+    m_ui->PageControl1->setPalette(pagesPalette);
+    for (QWidget *page : {m_ui->TabSheet2, m_ui->TabSheet3}) {
+        page->setPalette(framePalette);
+        page->setAutoFillBackground(true);
+    }
+
+    // Drag handlers of the frame: the form, its panel, the board's background
+    // and the dictionaries and about pages.
+    for (QWidget *surface : {static_cast<QWidget *>(this), static_cast<QWidget *>(m_ui->Panel1),
+                             static_cast<QWidget *>(m_ui->Shape1), m_ui->TabSheet2, m_ui->TabSheet3}) {
+        surface->installEventFilter(this);
+        surface->setMouseTracking(true);
+    }
+    connect(m_ui->Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
+    connect(m_ui->Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
+    connect(m_ui->Button5, &QPushButton::clicked, this, &TForm1::Button5Click);
+    connect(m_ui->PageControl1, &QTabWidget::currentChanged, this, &TForm1::PageControl1Change);
+
+    setUpTray();
+    setUpGameTab();
+    setUpDictionariesTab();
+    setUpAboutTab();
+    FormCreate();
 }
 
 TForm1::~TForm1() = default;
+
+void TForm1::FormCreate()
+{
+    m_ui->Image3->setPixmap(Artwork::speedArrow(0));
+    m_ui->Image4->setPixmap(Artwork::speedArrow(2));
+
+    PRG_STAT &state = *m_objects.state;
+    LoadedSettings loaded = LoadSettings(state, *m_objects.registry, QDir::currentPath());
+    m_library = std::move(loaded.library);
+    if (loaded.speed)
+        m_ui->TBGameSpeed->setValue(*loaded.speed);
+
+    m_engine.ResetBoard();
+    PaintColumn(1, false);
+    ApplyBoardFont();
+
+    Perform(Requests::DictionaryChanged);
+    m_engine.TBGameSpeedChange();
+
+    StatusPanels *status = m_ui->StatusBar1;
+    status->setPanelWidth(0, static_cast<int>(std::trunc(status->width() * 0.25788)));
+    status->setPanelWidth(2, m_ui->ProgressBar1->width() + 8);
+    m_ui->ListView1->resize(static_cast<int>(std::trunc(m_ui->PageControl1->width() * 0.9788)),
+                            static_cast<int>(std::trunc(m_ui->PageControl1->height() * 0.67719)));
+    SetTurnButtonsEnabled(false);
+}
+
+void TForm1::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (!m_activated) {
+        m_activated = true;
+        FormActivate();
+    }
+}
+
+void TForm1::FormActivate()
+{
+    // Centred on the screen.
+    if (const QScreen *screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen()) {
+        const QRect desktop = screen->geometry();
+        move(desktop.x() + (desktop.width() - width()) / 2, desktop.y() + (desktop.height() - height()) / 2);
+    }
+
+    if (m_objects.state->mainWindowInCharge) {
+        const int w = width();
+        const int h = height();
+        const QPolygon outline({QPoint(15, 4), QPoint(8, 9), QPoint(3, 15), QPoint(0, 20), QPoint(0, h - 6),
+                                QPoint(6, h), QPoint(w - 30, h), QPoint(w - 15, h - 4), QPoint(w - 8, h - 9),
+                                QPoint(w - 3, h - 15), QPoint(w, h - 20), QPoint(w, 4), QPoint(w - 4, 0),
+                                QPoint(30, 0)});
+        WindowShape::apply(this, outline);
+        m_ui->Image1->setPixmap(Artwork::cornerSkin(m_ui->Image1->size(), WindowBlue, Highlight,
+                                                    QPolygon({QPoint(29, 0), QPoint(14, 5), QPoint(4, 14), QPoint(1, 20)})));
+        m_ui->Image2->setPixmap(Artwork::cornerSkin(m_ui->Image2->size(), WindowBlue, Shadow,
+                                                    QPolygon({QPoint(29, 0), QPoint(25, 8), QPoint(14, 18), QPoint(0, 22)})));
+    }
+
+    // The status bar takes the speed frame's width and left edge; the progress
+    // bar sits in its third panel.
+    StatusPanels *status = m_ui->StatusBar1;
+    QProgressBar *progress = m_ui->ProgressBar1;
+    status->setGeometry(m_ui->Bevel1->x(), status->y(), m_ui->Bevel1->width(),
+                        static_cast<int>(std::trunc(progress->height() * 2.3)));
+    const int q = status->width() / 100;
+    status->setPanelWidth(0, q * 30);
+    status->setPanelWidth(1, 0);
+    status->setPanelWidth(2, progress->width() + 10);
+    status->setPanelWidth(3, static_cast<int>(std::trunc(q * 34.38)));
+    progress->move(status->x() + status->panelWidth(0) + 6, progress->y());
+    progress->raise();
+    status->update();
+    progress->update();
+}
+
+void TForm1::closeEvent(QCloseEvent *event)
+{
+    FormClose();
+    event->accept();
+    Q_EMIT closed();
+}
+
+void TForm1::FormClose()
+{
+    try {
+        SaveSettings(*m_objects.state, *m_objects.registry, m_ui->TBGameSpeed->value(), m_library);
+    } catch (const RegistryError &error) {
+        MessageBoxes::error(this, error.message());
+    }
+}
+
+void TForm1::Perform(unsigned message, quint64 wParam, qint64 lParam)
+{
+    switch (message) {
+    case Requests::DictionaryChanged:
+        DictionaryChanged();
+        break;
+    case Requests::Restore:
+        RestoreFromTray();
+        break;
+    case Requests::TrayMenu:
+        OpenTrayMenu(QPoint(static_cast<qint16>(lParam & 0xFFFF), static_cast<qint16>((lParam >> 16) & 0xFFFF)));
+        break;
+    case Requests::TrayCommand:
+        TrayCommand(static_cast<int>(wParam & 0xFFFF));
+        break;
+    case Requests::DictionaryDone:
+        m_engine.DictionaryDone();
+        break;
+    default:
+        break;
+    }
+}
+
+void TForm1::RouteTrayMessage(unsigned message, quint64 wParam, qint64 lParam)
+{
+    const TrayRoute route = RouteApplicationMessage(message, wParam, lParam);
+    if (route.request == Requests::TrayMenu) {
+        const QPoint pointer = QCursor::pos();
+        const qint64 position = (static_cast<qint64>(static_cast<quint16>(pointer.y())) << 16)
+                                | static_cast<quint16>(pointer.x());
+        Perform(route.request, wParam, position);
+    } else if (route.request != 0) {
+        Perform(route.request, wParam, lParam);
+    }
+    // Passing on: the framework has nothing more to do with these messages.
+}
+
+// Frame ----------------------------------------------------------------------
+
+bool TForm1::dragEvent(QEvent *event)
+{
+    PRG_STAT &state = *m_objects.state;
+    switch (event->type()) {
+    case QEvent::MouseButtonPress: {
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        if (mouse->button() != Qt::LeftButton || state.dragging == 1)
+            return false;
+        state.dragging = 1;
+        const QPoint pointer = mouse->globalPosition().toPoint();
+        state.dragLeft = frameGeometry().left();
+        state.dragTop = frameGeometry().top();
+        state.dragMouseX = pointer.x();
+        state.dragMouseY = pointer.y();
+        return true;
+    }
+    case QEvent::MouseMove: {
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        if (state.dragging == 1 && (mouse->buttons() & Qt::LeftButton)) {
+            const QPoint pointer = mouse->globalPosition().toPoint();
+            state.dragLeft += pointer.x() - state.dragMouseX;
+            state.dragTop += pointer.y() - state.dragMouseY;
+            state.dragMouseX = pointer.x();
+            state.dragMouseY = pointer.y();
+        }
+        m_engine.BackgroundMouseMove();
+        return false;
+    }
+    case QEvent::MouseButtonRelease: {
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        if (mouse->button() != Qt::LeftButton || state.dragging == 0)
+            return false;
+        // The last stretch of the way counts too.
+        const QPoint pointer = mouse->globalPosition().toPoint();
+        state.dragLeft += pointer.x() - state.dragMouseX;
+        state.dragTop += pointer.y() - state.dragMouseY;
+        state.dragMouseX = pointer.x();
+        state.dragMouseY = pointer.y();
+        move(state.dragLeft, state.dragTop);
+        state.dragging = 0;
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+void TForm1::Button1Click()
+{
+    m_ui->PageControl1->setFocus();
+    if (TrayIcon::available()) {
+        m_tray->add();
+        hide();
+    } else {
+        // Without a notification area the icon could never bring the window
+        // back: minimise to the task bar instead.
+        showMinimized();
+    }
+    m_ui->PageControl1->setFocus();
+}
+
+void TForm1::MinimiseToTray()
+{
+    Button1Click();
+}
+
+void TForm1::Button2Click()
+{
+    m_ui->PageControl1->setFocus();
+    close();
+}
+
+void TForm1::Button5Click()
+{
+    Shell::openFile(HelpFile);
+    m_ui->PageControl1->setFocus();
+}
+
+void TForm1::RestoreFromTray()
+{
+    if (!m_objects.state->mainWindowInCharge)
+        return;
+    showNormal();
+    raise();
+    activateWindow();
+    m_tray->remove();
+}
+
+void TForm1::OpenTrayMenu(QPoint pointer)
+{
+    PRG_STAT &state = *m_objects.state;
+    if (!state.mainWindowInCharge)
+        return;
+    if (state.trayMenuPosUnset) {
+        state.trayMenuX = static_cast<std::int16_t>(pointer.x());
+        state.trayMenuY = static_cast<std::int16_t>(pointer.y());
+        state.trayMenuPosUnset = false;
+    }
+    m_tray->popupMenu(QPoint(state.trayMenuX, state.trayMenuY));
+}
+
+void TForm1::TrayCommand(int id)
+{
+    if (!m_objects.state->mainWindowInCharge)
+        return;
+    switch (id) {
+    case Requests::CommandRestore:
+        Perform(Requests::Restore);
+        break;
+    case Requests::CommandExit:
+        m_tray->remove();
+        close();
+        break;
+    case Requests::CommandDictionaries:
+        Perform(Requests::Restore);
+        ShowDictionariesTab();
+        break;
+    case Requests::CommandVisitSite:
+        Label15Click();
+        break;
+    default:
+        break;
+    }
+}
+
+void TForm1::setUpTray()
+{
+    const TrayIcon::MenuItems items = {
+        {Requests::CommandRestore, QStringLiteral("Восстановить")},
+        {Requests::CommandDictionaries, QStringLiteral("Словари")},
+        {0, QString()},
+        {Requests::CommandVisitSite, QStringLiteral("Посетить сайт авторов")},
+        {0, QString()},
+        {Requests::CommandExit, QStringLiteral("Выход")},
+    };
+    m_tray = new TrayIcon(Artwork::applicationIcon(), QStringLiteral("Lexomat"), items, this);
+    connect(m_tray, &TrayIcon::message, this, &TForm1::RouteTrayMessage);
+}
+
+void TForm1::RefreshStatus()
+{
+    const int lines = m_library && m_library->file ? static_cast<int>(m_library->file->lines.size()) : 0;
+    m_ui->StatusBar1->setPanelText(0, QStringLiteral("Всего слов: %1  ").arg(lines));
+    m_ui->StatusBar1->setPanelText(3, QStringLiteral("Отгаданных слов: %1  ").arg(m_objects.state->guessedCount));
+}
+
+bool TForm1::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == this || watched == m_ui->Panel1 || watched == m_ui->Shape1 || watched == m_ui->TabSheet2)
+        return dragEvent(event);
+    if (watched == m_ui->TabSheet3) {
+        // The about page's own move handler colours the web address; a drag
+        // started here still ends where the pointer was released.
+        if (event->type() == QEvent::MouseMove)
+            return aboutMouseMove(watched);
+        return dragEvent(event);
+    }
+    if (isAboutLabel(watched))
+        return aboutEvent(watched, event);
+    return boardEvent(watched, event) || QWidget::eventFilter(watched, event);
+}

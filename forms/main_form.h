@@ -1,11 +1,30 @@
 #pragma once
 
+#include "game/game_engine.h"
+#include "game/game_host.h"
+
+#include <QPoint>
+#include <QTimer>
 #include <QWidget>
 
+#include <array>
+#include <memory>
+
+class DictLibrary;
+class FindDialog;
+class QLabel;
+class QMenu;
+class TrayIcon;
 struct ProcessObjects;
 
-// The main window.
-class TForm1 : public QWidget
+namespace Ui {
+class TForm1;
+}
+
+// The main window: a borderless skinned frame with the game, dictionaries
+// and about tabs, the speed controls and status bar below them, and an icon
+// in the notification area while it is minimised.
+class TForm1 : public QWidget, public GameHost
 {
     Q_OBJECT
 
@@ -13,6 +32,117 @@ public:
     explicit TForm1(ProcessObjects &objects, QWidget *parent = nullptr);
     ~TForm1() override;
 
+    GameEngine &engine() { return m_engine; }
+    DictLibrary *library() const { return m_library.get(); }
+    TrayIcon *trayIcon() const { return m_tray; }
+
+    // The window's private requests, handled at once (the request numbers of
+    // app/tray_routing.h). Messages of the notification area go through the
+    // application's router first.
+    void Perform(unsigned message, quint64 wParam = 0, qint64 lParam = 0);
+    void RouteTrayMessage(unsigned message, quint64 wParam, qint64 lParam);
+
+    // Frame.
+    void Button1Click();
+    void Button2Click();
+    void Button5Click();
+    void RestoreFromTray();
+    void OpenTrayMenu(QPoint pointer);
+    void TrayCommand(int id);
+    void RefreshStatus() override;
+
+    // About tab.
+    void Label15Click();
+    void UserVoiceYesClick(int tag);
+
+    // Dictionaries tab.
+    void DictionaryChanged();
+    void BNextDictClick();
+    void BPrevDictClick();
+    void CBExcludeClick();
+    void CBRepeatClick();
+    void BAdd_WordClick();
+    void BChange_WordClick();
+    void BDelete_WordClick();
+    void N2Click();
+    void N7Click();
+    void FindDialog1Find();
+    void ListView1ColumnClick();
+
+    // Game tab.
+    void UpDown1Click(int tag, bool rightArrow);
+    void ApplyBoardFont();
+    void N9Click();
+
+    // GameHost.
+    void ResetBoardView() override;
+    void PaintColumn(int column, bool highlighted) override;
+    void MarkActive(int column, int row) override;
+    void SetCaption(int column, int row, const QString &text) override;
+    void HideMeaning(int row) override;
+    void SetFlashBarVisible(bool visible) override;
+    void SetTimerEnabled(Timer timer, bool enabled) override;
+    bool TimerEnabled(Timer timer) const override;
+    void SetTimerInterval(Timer timer, int milliseconds) override;
+    void UpdateProgressBar(const ProgressBarModel &bar) override;
+    void SetStartCaption(const QString &caption) override;
+    void SetTurnButtonsEnabled(bool enabled) override;
+    void SetTurnButtonsVisible(bool visible) override;
+    void SetGameControlsEnabled(bool enabled) override;
+    int SpeedPosition() const override;
+    void SetSpeedPosition(int position) override;
+    void FocusPageControl() override;
+    void HideAboutMemo() override;
+    void ShowInformation(const QString &text) override;
+    void ShowDictionariesTab() override;
+    int ScanDictionaries() override;
+    int CurrentDictionaryStatus() const override;
+    void NextDictionary() override;
+    bool ExcludeChecked() const override;
+    void SetExcludeChecked(bool checked) override;
+    bool RepeatChecked() const override;
+    void MinimiseToTray() override;
+    void RunFlashWindow() override;
+
+Q_SIGNALS:
+    // The window has closed and saved the settings: the program ends.
+    void closed();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
 private:
+    void FormCreate();
+    void FormActivate();
+    void FormClose();
+    void PageControl1Change(int index);
+    void setUpGameTab();
+    void setUpDictionariesTab();
+    void setUpAboutTab();
+    void setUpTray();
+    bool dragEvent(QEvent *event);
+    bool boardEvent(QObject *watched, QEvent *event);
+    bool aboutMouseMove(QObject *watched);
+    bool aboutEvent(QObject *watched, QEvent *event);
+    bool isAboutLabel(QObject *watched) const;
+    QLabel *boardLabel(int column, int row) const;
+    QTimer &timer(Timer which);
+    const QTimer &timer(Timer which) const;
+    void selectRow(int row);
+    int selectedRow() const;
+
     ProcessObjects &m_objects;
+    std::unique_ptr<Ui::TForm1> m_ui;
+    GameEngine m_engine;
+    std::unique_ptr<DictLibrary> m_library;
+    QTimer m_gameTimer;
+    QTimer m_progressTimer;
+    QTimer m_repeatTimer;
+    TrayIcon *m_tray = nullptr;
+    QMenu *m_gameMenu = nullptr;
+    QMenu *m_listMenu = nullptr;
+    FindDialog *m_findDialog = nullptr;
+    bool m_activated = false;
 };

@@ -1,0 +1,304 @@
+// The dictionaries tab of the main window: the list of the current
+// dictionary's lines, the word editing flows, search, and moving between
+// dictionaries.
+#include "forms/main_form.h"
+
+#include "app/process_objects.h"
+#include "dict/dict_flags.h"
+#include "dict/dict_library.h"
+#include "forms/add_dialog.h"
+#include "forms/file_dialog.h"
+#include "forms/find_dialog.h"
+#include "forms/message_box.h"
+#include "ui_main_form.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QMenu>
+
+namespace {
+
+const QString NoWordSelected = QStringLiteral("Сначало нужно выбрать слово из списка");
+const QString DictionaryIsFull = QStringLiteral("Этот словарь полон, перехожу к следующему");
+constexpr int CaptionPathLength = 35;
+
+} // namespace
+
+void TForm1::setUpDictionariesTab()
+{
+    QTreeWidget *list = m_ui->ListView1;
+    list->header()->setSectionsClickable(true);
+    list->header()->setStretchLastSection(true);
+    connect(list->header(), &QHeaderView::sectionClicked, this, [this] { ListView1ColumnClick(); });
+    connect(list, &QTreeWidget::itemDoubleClicked, this, [this] { BChange_WordClick(); });
+
+    connect(m_ui->BPrevDict, &QPushButton::clicked, this, &TForm1::BPrevDictClick);
+    connect(m_ui->BNextDict, &QPushButton::clicked, this, &TForm1::BNextDictClick);
+    connect(m_ui->BAdd_Word, &QPushButton::clicked, this, &TForm1::BAdd_WordClick);
+    connect(m_ui->BChange_Word, &QPushButton::clicked, this, &TForm1::BChange_WordClick);
+    connect(m_ui->BDelete_Word, &QPushButton::clicked, this, &TForm1::BDelete_WordClick);
+    // Every change of state runs the handler, the program's own changes too.
+    connect(m_ui->CBExclude, &QCheckBox::toggled, this, &TForm1::CBExcludeClick);
+    connect(m_ui->CBRepeat, &QCheckBox::toggled, this, &TForm1::CBRepeatClick);
+
+    // The list's context menu; its shortcuts work while the list has the focus.
+    m_listMenu = new QMenu(this);
+    m_listMenu->setObjectName(QStringLiteral("PopupMenu1"));
+    const auto addItem = [this, list](const char *name, const QString &caption, const QKeySequence &key, auto handler) {
+        QAction *action = m_listMenu->addAction(caption);
+        action->setObjectName(QLatin1String(name));
+        action->setShortcut(key);
+        action->setShortcutContext(Qt::WidgetShortcut);
+        list->addAction(action);
+        connect(action, &QAction::triggered, this, handler);
+    };
+    addItem("N0", QStringLiteral("Добавить"), QKeySequence(Qt::Key_Insert), [this] { BAdd_WordClick(); });
+    m_listMenu->addSeparator()->setObjectName(QStringLiteral("N8"));
+    addItem("N1", QStringLiteral("Редактировать"), QKeySequence(Qt::Key_F4), [this] { BChange_WordClick(); });
+    m_listMenu->addSeparator()->setObjectName(QStringLiteral("N4"));
+    addItem("N2", QStringLiteral("Удалить"), QKeySequence(Qt::Key_Delete), [this] { N2Click(); });
+    m_listMenu->addSeparator()->setObjectName(QStringLiteral("N5"));
+    addItem("N7", QStringLiteral("Найти"), QKeySequence(Qt::CTRL | Qt::Key_F), [this] { N7Click(); });
+    connect(list, &QWidget::customContextMenuRequested, this,
+            [this, list](const QPoint &pos) { m_listMenu->popup(list->viewport()->mapToGlobal(pos)); });
+
+    m_findDialog = new FindDialog(this);
+    connect(m_findDialog, &FindDialog::find, this, &TForm1::FindDialog1Find);
+
+    QWidget::setTabOrder(list, m_ui->BPrevDict);
+    QWidget::setTabOrder(m_ui->BPrevDict, m_ui->BAdd_Word);
+    QWidget::setTabOrder(m_ui->BAdd_Word, m_ui->BChange_Word);
+    QWidget::setTabOrder(m_ui->BChange_Word, m_ui->BDelete_Word);
+    QWidget::setTabOrder(m_ui->BDelete_Word, m_ui->BNextDict);
+    QWidget::setTabOrder(m_ui->BNextDict, m_ui->CBExclude);
+    QWidget::setTabOrder(m_ui->CBExclude, m_ui->CBRepeat);
+}
+
+void TForm1::DictionaryChanged()
+{
+    const WordFile &file = *m_library->file;
+    INIT &registry = *m_objects.registry;
+    m_ui->CBExclude->setChecked(DictFlags::ReadOrCreate(registry, DictFlags::ExcludeKey, file.path));
+    m_ui->CBRepeat->setChecked(DictFlags::ReadOrCreate(registry, DictFlags::RepeatKey, file.path));
+
+    QTreeWidget *list = m_ui->ListView1;
+    list->clear();
+    QList<QTreeWidgetItem *> rows;
+    rows.reserve(file.lines.size());
+    for (const QString &line : file.lines)
+        rows.append(new QTreeWidgetItem(QStringList{line}));
+    list->addTopLevelItems(rows);
+
+    list->setColumnWidth(0, list->viewport()->width());
+    const QString &path = m_library->file->path;
+    list->headerItem()->setText(0, QStringLiteral("Текущий словарь: ")
+                                       + (path.size() <= CaptionPathLength ? path : path.right(CaptionPathLength)));
+
+    m_objects.words = std::make_unique<GWORDW>(WordStoreCapacity);
+    m_objects.words->LoadLines(m_library->file->lines);
+    RefreshStatus();
+}
+
+void TForm1::BNextDictClick()
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    m_library->Next();
+    m_engine.ResetGame();
+    DictionaryChanged();
+    QApplication::restoreOverrideCursor();
+    if (m_ui->BNextDict->isVisible())
+        m_ui->ListView1->setFocus();
+}
+
+void TForm1::BPrevDictClick()
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    m_library->Previous();
+    m_engine.ResetGame();
+    DictionaryChanged();
+    QApplication::restoreOverrideCursor();
+    if (m_ui->BPrevDict->isVisible())
+        m_ui->ListView1->setFocus();
+}
+
+void TForm1::CBExcludeClick()
+{
+    INIT &registry = *m_objects.registry;
+    const QString &path = m_library->file->path;
+    if (m_ui->CBExclude->isChecked()) {
+        DictFlags::Write(registry, DictFlags::ExcludeKey, path, true);
+        if (m_ui->CBRepeat->isChecked()) {
+            DictFlags::Write(registry, DictFlags::RepeatKey, path, false);
+            m_ui->CBRepeat->setChecked(false);
+        }
+    } else {
+        DictFlags::Write(registry, DictFlags::ExcludeKey, path, false);
+    }
+}
+
+void TForm1::CBRepeatClick()
+{
+    INIT &registry = *m_objects.registry;
+    const QString &path = m_library->file->path;
+    if (m_ui->CBRepeat->isChecked()) {
+        DictFlags::Write(registry, DictFlags::RepeatKey, path, true);
+        if (m_ui->CBExclude->isChecked()) {
+            DictFlags::Write(registry, DictFlags::ExcludeKey, path, false);
+            m_ui->CBExclude->setChecked(false);
+        }
+    } else {
+        DictFlags::Write(registry, DictFlags::RepeatKey, path, false);
+    }
+}
+
+int TForm1::selectedRow() const
+{
+    const QList<QTreeWidgetItem *> selected = m_ui->ListView1->selectedItems();
+    return selected.isEmpty() ? -1 : m_ui->ListView1->indexOfTopLevelItem(selected.first());
+}
+
+void TForm1::selectRow(int row)
+{
+    QTreeWidget *list = m_ui->ListView1;
+    QTreeWidgetItem *item = list->topLevelItem(row);
+    if (!item)
+        return;
+    list->scrollToItem(item);
+    list->setCurrentItem(item);
+    item->setSelected(true);
+}
+
+void TForm1::BAdd_WordClick()
+{
+    PRG_STAT &state = *m_objects.state;
+    if (m_library->file->lines.size() >= WordFile::FullAt) {
+        MessageBoxes::information(this, DictionaryIsFull);
+        m_library->file->Save();
+        QString path = m_library->FindNotFull();
+        if (path == QLatin1String("0"))
+            path = m_library->NewFileName();
+        // Built twice: the first construction creates a new file, the second
+        // lists it, so previous and next work from it.
+        m_library.reset();
+        m_library = std::make_unique<DictLibrary>(state.dictDir, state.defaultDictDir, path);
+        m_library.reset();
+        m_library = std::make_unique<DictLibrary>(state.dictDir, state.defaultDictDir, path);
+        DictionaryChanged();
+    }
+    state.editMode = 0;
+    {
+        TAddDialog editor(state, m_library->file->lines, this);
+        connect(&editor, &TAddDialog::dictionaryChanged, this, &TForm1::DictionaryChanged);
+        editor.exec();
+    }
+    QTreeWidget *list = m_ui->ListView1;
+    if (list->topLevelItemCount() > 0) {
+        selectRow(list->topLevelItemCount() - 1);
+        list->setFocus();
+    }
+    m_library->file->modified = 1;
+}
+
+void TForm1::BChange_WordClick()
+{
+    PRG_STAT &state = *m_objects.state;
+    const int row = selectedRow();
+    if (row < 0) {
+        MessageBoxes::information(this, NoWordSelected);
+        return;
+    }
+    state.editIndex = row;
+    state.editLine = m_library->file->lines.value(row);
+    state.editMode = 1;
+    {
+        TAddDialog editor(state, m_library->file->lines, this);
+        connect(&editor, &TAddDialog::dictionaryChanged, this, &TForm1::DictionaryChanged);
+        editor.exec();
+    }
+    m_library->file->modified = 1;
+}
+
+void TForm1::BDelete_WordClick()
+{
+    const int row = selectedRow();
+    if (row < 0) {
+        MessageBoxes::information(this, NoWordSelected);
+        return;
+    }
+    QStringList &lines = m_library->file->lines;
+    if (row < lines.size())
+        lines.removeAt(row);
+    DictionaryChanged();
+    const int count = m_ui->ListView1->topLevelItemCount();
+    if (row < count)
+        selectRow(row);
+    else if (row - 1 >= 0)
+        selectRow(row - 1);
+    m_ui->ListView1->setFocus();
+    m_library->file->modified = 1;
+}
+
+void TForm1::N2Click()
+{
+    BDelete_WordClick();
+    DictionaryChanged();
+}
+
+void TForm1::N7Click()
+{
+    m_findDialog->show();
+    m_findDialog->move(frameGeometry().left() + 20, frameGeometry().top() + 40);
+    m_findDialog->raise();
+    m_findDialog->activateWindow();
+}
+
+void TForm1::FindDialog1Find()
+{
+    const QString text = m_findDialog->text();
+    const QStringList &lines = m_library->file->lines;
+    QTreeWidget *list = m_ui->ListView1;
+    for (int row = 0; !text.isEmpty() && row < lines.size() && row < list->topLevelItemCount(); ++row) {
+        if (list->topLevelItem(row)->text(0).contains(text, Qt::CaseSensitive)) {
+            list->clearSelection();
+            selectRow(row);
+            m_findDialog->close();
+            break;
+        }
+    }
+    list->setFocus();
+}
+
+void TForm1::ListView1ColumnClick()
+{
+    PRG_STAT &state = *m_objects.state;
+    const QString chosen = FileDialogs::openFile(this, state.dictDir, QStringLiteral("Словари (*.wrd)"));
+    if (chosen.isEmpty() || chosen == QLatin1String("*.wrd"))
+        return;
+    const QFileInfo info(chosen);
+    if (!info.exists() || info.isDir())
+        return;
+    state.dictDir = info.absolutePath() + QLatin1Char('/');
+    m_library->SwitchTo(info.absoluteFilePath());
+    DictionaryChanged();
+}
+
+void TForm1::PageControl1Change(int index)
+{
+    m_engine.PageControl1Change(index);
+    if (index == 1) {
+        QTreeWidget *list = m_ui->ListView1;
+        list->setFocus();
+        if (QTreeWidgetItem *item = list->currentItem(); item && item->isSelected())
+            list->scrollToItem(item);
+    }
+}
+
+void TForm1::ShowDictionariesTab()
+{
+    if (m_ui->PageControl1->currentIndex() == 1)
+        PageControl1Change(1);
+    else
+        m_ui->PageControl1->setCurrentIndex(1); // runs the change handler
+}
