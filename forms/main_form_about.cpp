@@ -70,6 +70,10 @@ bool TForm1::aboutEvent(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::MouseMove)
         return aboutMouseMove(watched);
+    // A press on a label is the label's own: it must not reach the page
+    // beneath and start dragging the window.
+    if (event->type() == QEvent::MouseButtonPress)
+        return true;
     if (event->type() == QEvent::MouseButtonRelease) {
         const auto *mouse = static_cast<QMouseEvent *>(event);
         const auto *label = static_cast<QLabel *>(watched);
