@@ -465,8 +465,7 @@ void GameEngine::PageControl1Change(int pageIndex)
         m_host.SetGameControlsEnabled(true);
         m_host.SetTurnButtonsVisible(true);
     } else {
-        if (m_objects.state->gameState != 0)
-            BStartClick();
+        StopIfRunning();
         m_host.SetGameControlsEnabled(false);
         m_host.SetTurnButtonsVisible(false);
     }
