@@ -32,7 +32,7 @@ GWORDW *GameEngine::store() const
     return m_objects.words.get();
 }
 
-// A dictionary the hand-over may play: not excluded and with at least six lines.
+// A dictionary the hand-over may try: not excluded, and not too short by its load status.
 bool GameEngine::Playable() const
 {
     return !m_host.ExcludeChecked() && m_host.CurrentDictionaryStatus() != 0;
