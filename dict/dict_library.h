@@ -6,6 +6,7 @@
 
 #include <array>
 #include <memory>
+#include <vector>
 
 // The dictionary folder: its sorted list of "tom_<n>.wrd" names and the
 // current dictionary with its WordFile.
@@ -47,4 +48,13 @@ public:
     QString currentPath;
     std::int32_t fileCount = 0;
     std::unique_ptr<WordFile> file;
+
+private:
+    void openFolder(const QString &dictDir, const QString &defaultDictDir);
+    void openOrFindRoom(const QString &path);
+    void open(const QString &path);
+
+    // Every number of the last scan, sorted, also those beyond the first
+    // MaxNames, so that a new name never hits a file that is not listed.
+    std::vector<qint64> m_numbers;
 };

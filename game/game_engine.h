@@ -2,6 +2,8 @@
 
 #include "game/game_host.h"
 
+class BWORDW;
+class GWORDW;
 struct ProcessObjects;
 
 // The matching game: deals, turns, answers, modes, timers and the hand-over
@@ -61,8 +63,31 @@ public:
     int repeatTag() const { return m_repeatTag; }
 
 private:
+    GWORDW *store() const;
+    bool Playable() const;
+    void StartSteps();
+    void StopSteps();
+    void StartStop();
+    void StopIfRunning();
+    // A turn started by the user: it gets the game timer's full interval.
+    void ManualTurn();
+    void ShowRightMeaning();
+    void MarkLearnt(BWORDW *word);
+    void PushProgress();
+
+    // The hand-over to the next playable dictionary, and its steps.
+    void HandOver();
+    bool PlayCurrent(bool probeDeal);
+    bool StepDictionary(int dictionaryCount);
+    void GiveUp();
+
     ProcessObjects &m_objects;
     GameHost &m_host;
     ProgressBarModel m_progress;
     int m_repeatTag = 0;
+
+    // State of a running hand-over (DictionaryDone).
+    bool m_handingOver = false;
+    bool m_dealFailed = false;
+    int m_visits = 0;
 };

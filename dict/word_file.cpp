@@ -1,0 +1,236 @@
+#include "dict/word_file.h"
+
+#include "dict/cp1251.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <QtEndian>
+
+#include <optional>
+
+namespace {
+
+constexpr char16_t Cr = 0x000D;
+constexpr char16_t Lf = 0x000A;
+constexpr char16_t LineSeparator = 0x2028;
+
+// The whole file as text, by its byte order mark; without a mark every byte
+// is one Windows-1251 character. A zero code unit ends the text.
+QString decodeFile(const QByteArray &data)
+{
+    const auto *bytes = reinterpret_cast<const uchar *>(data.constData());
+    const qsizetype size = data.size();
+    QString text;
+    if (size >= 2 && ((bytes[0] == 0xFF && bytes[1] == 0xFE) || (bytes[0] == 0xFE && bytes[1] == 0xFF))) {
+        const bool little = bytes[0] == 0xFF;
+        text.reserve((size - 2) / 2);
+        for (qsizetype i = 2; i + 1 < size; i += 2) {
+            const char16_t unit = little ? qFromLittleEndian<quint16>(bytes + i) : qFromBigEndian<quint16>(bytes + i);
+            text.append(QChar(unit));
+        }
+    } else if (size >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF) {
+        text = QString::fromUtf8(data.constData() + 3, size - 3);
+    } else {
+        text.reserve(size);
+        for (qsizetype i = 0; i < size; ++i)
+            text.append(QChar(Cp1251::toUnicode(bytes[i])));
+    }
+    const qsizetype end = text.indexOf(QChar(u'\0'));
+    if (end >= 0)
+        text.truncate(end);
+    return text;
+}
+
+// Lines end at CR LF, CR, LF or U+2028; a U+2028 right after CR, LF or CR LF
+// is part of the same break. A break at the very end adds no empty line.
+QStringList splitLines(QStringView text)
+{
+    QStringList lines;
+    const qsizetype size = text.size();
+    qsizetype start = 0;
+    qsizetype i = 0;
+    while (i < size) {
+        const char16_t ch = text[i].unicode();
+        if (ch != Cr && ch != Lf && ch != LineSeparator) {
+            ++i;
+            continue;
+        }
+        lines.append(text.mid(start, i - start).toString());
+        ++i;
+        if (ch == Cr && i < size && text[i].unicode() == Lf)
+            ++i;
+        if (ch != LineSeparator && i < size && text[i].unicode() == LineSeparator)
+            ++i;
+        start = i;
+    }
+    if (start < size)
+        lines.append(text.mid(start).toString());
+    return lines;
+}
+
+// The real text of a line in the stored form: its characters taken back to
+// Windows-1251 bytes and those decoded as UTF-8. None when the line cannot be
+// in the stored form: a character outside Windows-1251, or bytes that are not
+// well-formed UTF-8. Sequences of 1 to 3 bytes cover what the program writes,
+// the surrogate code units of 3 bytes included; sequences of 4 bytes come from
+// plain UTF-8 files and give a surrogate pair. Overlong forms are refused.
+std::optional<QString> fromStoredForm(QStringView line)
+{
+    QByteArray bytes;
+    bytes.reserve(line.size());
+    for (const QChar ch : line) {
+        const auto byte = Cp1251::fromUnicode(ch.unicode());
+        if (!byte)
+            return std::nullopt;
+        bytes.append(static_cast<char>(*byte));
+    }
+
+    const auto *b = reinterpret_cast<const uchar *>(bytes.constData());
+    const qsizetype size = bytes.size();
+    QString text;
+    text.reserve(size);
+    qsizetype i = 0;
+    while (i < size) {
+        const uchar lead = b[i];
+        if (lead < 0x80) {
+            text.append(QChar(char16_t(lead)));
+            ++i;
+            continue;
+        }
+        int trail = 0;
+        char32_t code = 0;
+        char32_t least = 0;
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            trail = 1, code = lead & 0x1Fu, least = 0x80;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            trail = 2, code = lead & 0x0Fu, least = 0x800;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            trail = 3, code = lead & 0x07u, least = 0x10000;
+        } else {
+            return std::nullopt;
+        }
+        if (size - i <= trail)
+            return std::nullopt; // cut off at the end of the line
+        for (int k = 1; k <= trail; ++k) {
+            const uchar next = b[i + k];
+            if ((next & 0xC0u) != 0x80u)
+                return std::nullopt;
+            code = (code << 6) | (next & 0x3Fu);
+        }
+        if (code < least || code > 0x10FFFF)
+            return std::nullopt;
+        if (code >= 0x10000) {
+            text.append(QChar(QChar::highSurrogate(code)));
+            text.append(QChar(QChar::lowSurrogate(code)));
+        } else {
+            text.append(QChar(static_cast<char16_t>(code)));
+        }
+        i += trail + 1;
+    }
+    return text;
+}
+
+// Every UTF-16 code unit as UTF-8 on its own (a surrogate takes 3 bytes), and
+// every byte as its Windows-1251 character.
+void appendStoredForm(QString &out, QStringView line)
+{
+    const auto put = [&out](unsigned byte) { out.append(QChar(Cp1251::toUnicode(static_cast<uchar>(byte)))); };
+    for (const QChar ch : line) {
+        const unsigned unit = ch.unicode();
+        if (unit < 0x80) {
+            put(unit);
+        } else if (unit < 0x800) {
+            put(0xC0u | (unit >> 6));
+            put(0x80u | (unit & 0x3Fu));
+        } else {
+            put(0xE0u | (unit >> 12));
+            put(0x80u | ((unit >> 6) & 0x3Fu));
+            put(0x80u | (unit & 0x3Fu));
+        }
+    }
+}
+
+QByteArray encodeFile(const QStringList &lines)
+{
+    QString text;
+    for (const QString &line : lines) {
+        appendStoredForm(text, line);
+        text.append(QChar(Cr));
+        text.append(QChar(Lf));
+    }
+    QByteArray data;
+    data.reserve(2 + 2 * text.size());
+    data.append('\xFF').append('\xFE');
+    for (const QChar ch : std::as_const(text)) {
+        const char16_t unit = ch.unicode();
+        data.append(static_cast<char>(unit & 0xFF));
+        data.append(static_cast<char>(unit >> 8));
+    }
+    return data;
+}
+
+int statusFor(qsizetype lineCount)
+{
+    if (lineCount >= WordFile::FullAt)
+        return WordFile::Full;
+    if (lineCount < WordFile::MinPlayable)
+        return WordFile::TooFew;
+    return WordFile::Playable;
+}
+
+} // namespace
+
+WordFile::WordFile(const QString &path)
+    : path(path)
+{
+    Load();
+}
+
+WordFile::~WordFile()
+{
+    if (modified != 0)
+        Save();
+}
+
+int WordFile::Load()
+{
+    lines.clear();
+    if (path.isEmpty())
+        return status = Unreadable;
+
+    // A missing dictionary starts as an empty file; an existing one is not
+    // touched, and a failure here shows up as an unreadable file below.
+    QFile(path).open(QIODevice::WriteOnly | QIODevice::NewOnly);
+
+    QFile in(path);
+    if (!in.open(QIODevice::ReadOnly))
+        return status = Unreadable;
+    const QByteArray data = in.readAll();
+    if (in.error() != QFileDevice::NoError)
+        return status = Unreadable;
+
+    const QString text = decodeFile(data);
+    for (const QString &stored : splitLines(text)) {
+        // A line that cannot be in the stored form is real text already (a
+        // file written by another editor); it is kept as it is, so that a
+        // later save does not erase it.
+        lines.append(fromStoredForm(stored).value_or(stored));
+    }
+    return status = statusFor(lines.size());
+}
+
+int WordFile::Save()
+{
+    if (path.isEmpty())
+        return -1;
+    const QByteArray data = encodeFile(lines);
+    // The new content goes to a temporary file that replaces the old one only
+    // when it is complete. Where the folder allows no new file, the file is
+    // written in place, which is no worse than having no temporary file.
+    QSaveFile out(path);
+    out.setDirectWriteFallback(true);
+    if (!out.open(QIODevice::WriteOnly))
+        return -1;
+    out.write(data);
+    return out.commit() ? 1 : -1;
+}
