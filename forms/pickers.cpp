@@ -23,7 +23,8 @@ std::optional<QColor> Pickers::pickColour(QWidget *parent, const QColor &initial
 {
     if (const auto &handler = colourHandler())
         return handler(initial);
-    const QColor colour = QColorDialog::getColor(initial, parent);
+    // Qt's own picker: a desktop's native one would not offer the custom colours.
+    const QColor colour = QColorDialog::getColor(initial, parent, QString(), QColorDialog::DontUseNativeDialog);
     if (!colour.isValid())
         return std::nullopt;
     return colour;
