@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTest>
 
 #include <tuple>
@@ -71,6 +72,9 @@ class TestColorDialog : public QObject
     QList<std::optional<QFont>> m_fontAnswers;
 
 private Q_SLOTS:
+    // Qt's dialogs keep their state in the user's Qt settings; the tests keep theirs apart.
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+
     void init()
     {
         m_pickerStarts.clear();

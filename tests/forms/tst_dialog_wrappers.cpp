@@ -10,6 +10,7 @@
 #include <QFontDialog>
 #include <QMessageBox>
 #include <QTemporaryDir>
+#include <QStandardPaths>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -19,6 +20,9 @@ class TestDialogWrappers : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    // Qt's dialogs keep their state in the user's Qt settings; the tests keep theirs apart.
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+
     void colourConversion_data()
     {
         QTest::addColumn<uint>("colour");
