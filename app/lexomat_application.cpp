@@ -1,7 +1,7 @@
 #include "app/lexomat_application.h"
 
 #include <QFont>
-#include <QMessageBox>
+#include "forms/message_box.h"
 
 #include <exception>
 
@@ -42,6 +42,5 @@ bool LexomatApplication::notify(QObject *receiver, QEvent *event)
 
 void LexomatApplication::showError(const QString &text)
 {
-    QMessageBox box(QMessageBox::Critical, QStringLiteral("Lexomat"), text, QMessageBox::Ok);
-    box.exec();
+    MessageBoxes::error(nullptr, text);
 }

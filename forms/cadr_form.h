@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QDialog>
+
+#include <memory>
+
+struct ProcessObjects;
+class QTimer;
+
+namespace Ui {
+class Cadr;
+}
+
+// The flash window of the "25-й кадр" mode: a small always-on-top tool
+// window that shows a new random word of the current dictionary with its
+// meanings every 40 ms, at the position it had when it was last closed.
+class TCadr : public QDialog
+{
+    Q_OBJECT
+
+public:
+    TCadr(ProcessObjects &objects, QWidget *owner);
+    ~TCadr() override;
+
+    // One word change; the timer calls it every 40 ms.
+    void Timer1Timer();
+
+Q_SIGNALS:
+    // The window has closed and the main window takes over again.
+    void handBack();
+
+public Q_SLOTS:
+    // Every way of closing goes through the closing below.
+    void reject() override;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    void FormActivate();
+    void FormClose();
+
+    ProcessObjects &m_objects;
+    std::unique_ptr<Ui::Cadr> m_ui;
+    QTimer *m_timer;
+    bool m_activated = false;
+};
