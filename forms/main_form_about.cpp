@@ -68,10 +68,12 @@ bool TForm1::aboutMouseMove(QObject *watched)
 
 bool TForm1::aboutEvent(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::MouseMove)
-        return aboutMouseMove(watched);
-    // A press on a label is the label's own: it must not reach the page
-    // beneath and start dragging the window.
+    // Moves and presses over a label are the label's own: they must not reach
+    // the page beneath, which would undo the hover colour or start a drag.
+    if (event->type() == QEvent::MouseMove) {
+        aboutMouseMove(watched);
+        return true;
+    }
     if (event->type() == QEvent::MouseButtonPress)
         return true;
     if (event->type() == QEvent::MouseButtonRelease) {

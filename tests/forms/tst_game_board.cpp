@@ -1,5 +1,7 @@
 #include "main_window_fixture.h"
 
+#include "dict/random.h"
+#include "forms/status_panels.h"
 #include "forms/up_down.h"
 
 #include <QLabel>
