@@ -108,6 +108,8 @@ void TForm1::UserVoiceYesClick(int tag)
         memo->append(line);
         memo->setAlignment(Qt::AlignCenter);
     }
+    // The message reads from its first line.
+    memo->moveCursor(QTextCursor::Start);
     memo->show();
 }
 

@@ -1,6 +1,9 @@
 #include "main_window_fixture.h"
 
 #include "dict/random.h"
+#include "forms/color_dialog.h"
+#include "modal_answer.h"
+#include "forms/shape.h"
 #include "forms/status_panels.h"
 #include "forms/up_down.h"
 
@@ -132,6 +135,30 @@ private Q_SLOTS:
         QCOMPARE(f.objects.state->gameState, 0);
         QVERIFY(f.child<QPushButton>("Button3")->isVisible());
         QVERIFY(!f.child<QPushButton>("Button3")->isEnabled());
+    }
+
+    void settingsDuringAGameStopItAndRepaintTheBoard()
+    {
+        MainWindowFixture f;
+        f.writeDictionary(0, 12);
+        TForm1 &window = f.open();
+        window.show();
+        window.engine().BStartClick();
+        QCOMPARE(f.objects.state->gameState, 2);
+        bool found = false;
+        // Cancelled, but the board still takes the state as it now stands.
+        f.objects.state->bgColor = 0x0000FF;
+        answerNextModal<TGameColorDialog>([](TGameColorDialog *dialog) { dialog->reject(); }, &found);
+        QTest::mouseClick(f.child<QPushButton>("BSettings"), Qt::LeftButton);
+        QVERIFY(found);
+        QCOMPARE(f.objects.state->gameState, 0);
+        QCOMPARE(f.child<QPushButton>("BStart")->text(), QStringLiteral("Запуск"));
+        for (int row = 0; row < 6; ++row) {
+            QVERIFY(label(f, 0, row)->text().isEmpty());
+            QVERIFY(label(f, 1, row)->isVisible());
+            QCOMPARE(label(f, 1, row)->palette().color(QPalette::Window), QColor(255, 0, 0));
+        }
+        QCOMPARE(f.child<Shape>("Shape1")->brushColor(), QColor(255, 0, 0));
     }
 
     void columnShiftStopsAtTheBoardsEdge()

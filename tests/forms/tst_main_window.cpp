@@ -2,6 +2,8 @@
 
 #include "app/registry.h"
 #include "app/tray_routing.h"
+#include "forms/cadr_form.h"
+#include "modal_answer.h"
 #include "forms/status_panels.h"
 #include "platform/tray_icon.h"
 
@@ -278,6 +280,39 @@ private Q_SLOTS:
         QCOMPARE(colour(), QColor(255, 255, 255));
         hover(f.child<QWidget>("TabSheet3"));
         QCOMPARE(colour(), QColor(255, 255, 0));
+    }
+
+    void flashModeHidesTheWindowUntilTheFlashWindowCloses()
+    {
+        MainWindowFixture f;
+        f.writeDictionary(0, 8);
+        TForm1 &window = f.open();
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        f.objects.state->mode = ModeFlash;
+        f.objects.state->guessedCount = 4;
+        bool found = false;
+        bool mainWindowHidden = false;
+        bool inCharge = true;
+        answerNextModal<TCadr>([&](TCadr *flash) {
+            mainWindowHidden = !window.isVisible() || window.isMinimized();
+            inCharge = f.objects.state->mainWindowInCharge;
+            // The tray does nothing while the flash window runs.
+            window.RouteTrayMessage(Requests::TrayNotification, 0, Requests::LeftButtonDown);
+            mainWindowHidden = mainWindowHidden && (!window.isVisible() || window.isMinimized());
+            flash->close();
+        }, &found);
+        QTest::mouseClick(f.child<QPushButton>("BStart"), Qt::LeftButton);
+        QVERIFY(found);
+        QVERIFY(mainWindowHidden);
+        QVERIFY(!inCharge);
+        QVERIFY(f.objects.state->mainWindowInCharge);
+        QVERIFY(window.isVisible());
+        QVERIFY(!window.isMinimized());
+        QVERIFY(!window.trayIcon()->isShown());
+        QCOMPARE(f.objects.state->gameState, 0);
+        QCOMPARE(f.objects.state->guessedCount, 0);
+        QCOMPARE(f.objects.words->AvailableCount(), 8);
     }
 
     void minimisingWithoutANotificationAreaUsesTheTaskBar()
