@@ -57,9 +57,10 @@ bool FolderImport::Run(const QStringList &lines)
     m_portions.clear();
     m_errors.clear();
 
-    const QFileInfo info(m_folder);
+    // Without the slash: a file named with one does not exist.
+    const QFileInfo info(m_folder.chopped(1));
     if (info.exists() && !info.isDir())
-        return fail(m_folder + u": not a folder"_s);
+        return fail(m_folder.chopped(1) + u": not a folder"_s);
     m_folderExisted = info.exists();
     m_entriesBefore = m_folderExisted ? QDir(m_folder).entryList(AllEntries) : QStringList();
 
@@ -67,7 +68,7 @@ bool FolderImport::Run(const QStringList &lines)
     // create a first empty dictionary, as it does for the program.
     DictLibrary library(m_folder, m_folder);
     if (!QFileInfo(m_folder).isDir())
-        return fail(m_folder + u": cannot create the folder"_s);
+        return fail(m_folder.chopped(1) + u": cannot create the folder"_s);
 
     QSet<QString> filled;
     qsizetype next = 0;

@@ -270,7 +270,8 @@ int checkFolder(const QString &folderPath, QTextStream &out, QTextStream &err)
         }
         const WordFile file(path);
         words += static_cast<int>(file.lines.size());
-        QString summary = path + u": "_s + QString::number(file.lines.size()) + u" lines, "_s + statusText(file.status);
+        QString summary = path + u": "_s + QString::number(file.lines.size())
+                          + (file.lines.size() == 1 ? u" line, "_s : u" lines, "_s) + statusText(file.status);
         if (entry.name != listed)
             summary += u"; listed as "_s + listed;
         out << summary << u'\n';
