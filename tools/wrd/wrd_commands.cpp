@@ -299,9 +299,8 @@ int RunWrdCommand(const QStringList &arguments, QTextStream &out, QTextStream &e
         return usageError(err, u"no command given"_s);
     const QString &command = arguments.first();
     const QStringList rest = arguments.mid(1);
-    const auto needs = [&](qsizetype count, const QString &what) {
-        return rest.size() == count ? Done : usageError(err, command + u" needs "_s + what);
-    };
+    const auto wrongCount = [&](qsizetype count) { return rest.size() != count; };
+    const auto needs = [&](const QString &what) { return usageError(err, command + u" needs "_s + what); };
 
     if (command == u"-h"_s || command == u"--help"_s || command == u"help"_s) {
         out << HelpText;
@@ -312,12 +311,12 @@ int RunWrdCommand(const QStringList &arguments, QTextStream &out, QTextStream &e
         return Done;
     }
     if (command == u"export"_s)
-        return needs(1, u"FILE.wrd"_s) != Done ? Usage : exportDictionary(rest[0], out, err);
+        return wrongCount(1) ? needs(u"FILE.wrd"_s) : exportDictionary(rest[0], out, err);
     if (command == u"import"_s)
-        return needs(2, u"TEXTFILE FOLDER"_s) != Done ? Usage : importWords(rest[0], rest[1], out, err);
+        return wrongCount(2) ? needs(u"TEXTFILE FOLDER"_s) : importWords(rest[0], rest[1], out, err);
     if (command == u"create"_s)
-        return needs(2, u"TEXTFILE FILE.wrd"_s) != Done ? Usage : createDictionary(rest[0], rest[1], out, err);
+        return wrongCount(2) ? needs(u"TEXTFILE FILE.wrd"_s) : createDictionary(rest[0], rest[1], out, err);
     if (command == u"check"_s)
-        return needs(1, u"FOLDER"_s) != Done ? Usage : checkFolder(rest[0], out, err);
+        return wrongCount(1) ? needs(u"FOLDER"_s) : checkFolder(rest[0], out, err);
     return usageError(err, u"unknown command '"_s + command + u"'"_s);
 }
