@@ -195,6 +195,7 @@ WordFile::~WordFile()
 int WordFile::Load()
 {
     lines.clear();
+    undecoded.clear();
     if (path.isEmpty())
         return status = Unreadable;
 
@@ -214,7 +215,10 @@ int WordFile::Load()
         // A line that cannot be in the stored form is real text already (a
         // file written by another editor); it is kept as it is, so that a
         // later save does not erase it.
-        lines.append(fromStoredForm(stored).value_or(stored));
+        const std::optional<QString> text = fromStoredForm(stored);
+        if (!text)
+            undecoded.append(lines.size());
+        lines.append(text.value_or(stored));
     }
     return status = statusFor(lines.size());
 }

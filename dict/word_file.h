@@ -35,4 +35,7 @@ public:
     std::int32_t status = 0;
     QString path;
     QStringList lines;
+    // Indices of the lines that the last Load found not in the stored form
+    // and kept as they were read.
+    QList<qsizetype> undecoded;
 };

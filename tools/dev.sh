@@ -10,7 +10,7 @@ build="$root/build"
 command=${1:-start}
 
 build_packages="cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libgl-dev fonts-dejavu-core fonts-liberation2"
-test_packages="xvfb xauth xdotool imagemagick trayer openbox x11-utils clang libclang-rt-14-dev libbenchmark-dev"
+test_packages="xvfb xauth xdotool imagemagick trayer openbox x11-utils clang libclang-rt-14-dev libbenchmark-dev appstream desktop-file-utils"
 
 install_missing() {
     missing=""
@@ -24,6 +24,21 @@ install_missing() {
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends $missing
 }
 
+# The help file is HTML under the name lexomat.hlp; a MIME rule for the user
+# lets the desktop open it in a browser. The installed package brings the
+# same rule for everyone.
+register_help_type() {
+    command -v update-mime-database >/dev/null 2>&1 || return 0
+    case ${XDG_DATA_HOME:-} in
+    /*) mime="$XDG_DATA_HOME/mime" ;;
+    *) mime="$HOME/.local/share/mime" ;;
+    esac
+    cmp -s "$root/dist/lexomat-mime.xml" "$mime/packages/lexomat.xml" && return 0
+    mkdir -p "$mime/packages" &&
+        cp "$root/dist/lexomat-mime.xml" "$mime/packages/lexomat.xml" &&
+        update-mime-database "$mime" >/dev/null 2>&1 || true
+}
+
 configure_and_build() {
     cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-RelWithDebInfo}" "$@"
     cmake --build "$build" --parallel "${JOBS:-2}"
@@ -33,11 +48,11 @@ case "$command" in
 start)
     install_missing $build_packages
     configure_and_build
-    # Run from a folder of the build tree: the program keeps its dictionary
-    # folder in its working directory, and the checkout stays clean.
-    mkdir -p "$build/run"
-    cd "$build/run"
-    exec "$build/app/lexomat"
+    register_help_type
+    # The build tree's launcher gives the first start of an installed Lexomat
+    # in build/run: starter dictionaries, help file and settings of its own
+    # there, so neither the checkout nor the user's own files are touched.
+    exec "$build/dist/lexomat-dev"
     ;;
 test)
     install_missing $build_packages $test_packages

@@ -1,0 +1,31 @@
+# The Debian package: cpack -G DEB in the build folder makes
+# lexomat_<version>_<architecture>.deb, to be installed with
+#   apt install ./lexomat_<version>_<architecture>.deb
+# dpkg-shlibdeps (from dpkg-dev) works out the library dependencies, Qt's
+# among them. The triggers of shared-mime-info, desktop-file-utils and the
+# icon theme pick up the installed MIME rule, desktop entry and icons, so the
+# package needs no scripts of its own.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME lexomat)
+set(CPACK_PACKAGE_VENDOR Tolv)
+set(CPACK_PACKAGE_CONTACT "Lexomat <lexomat@lexomat.example.org>")
+set(CPACK_PACKAGE_HOMEPAGE_URL "https://lexomat.example.org")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "vocabulary trainer for Russian speakers learning English")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Lexomat shows six English words of a dictionary and their shuffled Russian\n\
+meanings; click the meaning of the highlighted word before the turn timer\n\
+runs out. A learning mode and a 25th-frame mode that flashes words in a\n\
+small window come with it, as do starter dictionaries of common words and\n\
+lexomat-wrd, a command-line tool that imports and exports word lists.")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION education)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Qt finds its windowing plugins at run time, so no library links them.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+# The help file and the maker's page open through xdg-open.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
+
+include(CPack)

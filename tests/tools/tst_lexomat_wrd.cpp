@@ -1,0 +1,322 @@
+// lexomat-wrd as its users run it: a separate process, its exit status, what
+// it prints, and what it leaves in the folders.
+
+#include "dict/word_file.h"
+
+#include <QDir>
+#include <QFile>
+#include <QMap>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+struct Result
+{
+    int code = -1;
+    QString out;
+    QString err;
+};
+
+Result runWrd(const QStringList &arguments, const QString &workingDirectory)
+{
+    QProcess process;
+    process.setProgram(QStringLiteral(WRD_BINARY));
+    process.setArguments(arguments);
+    process.setWorkingDirectory(workingDirectory);
+    process.start();
+    Result result;
+    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit)
+        return result;
+    result.code = process.exitCode();
+    result.out = QString::fromUtf8(process.readAllStandardOutput());
+    result.err = QString::fromUtf8(process.readAllStandardError());
+    return result;
+}
+
+void writeBytes(const QString &path, const QByteArray &data)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(data);
+}
+
+QByteArray readBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeDictionary(const QString &path, const QStringList &lines)
+{
+    WordFile file(path);
+    file.lines = lines;
+    QCOMPARE(file.Save(), 1);
+}
+
+QMap<QString, QByteArray> snapshot(const QString &folder)
+{
+    QMap<QString, QByteArray> files;
+    const QDir dir(folder);
+    for (const QString &name : dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot))
+        files.insert(name, readBytes(dir.filePath(name)));
+    return files;
+}
+
+QByteArray goodLines(int count)
+{
+    QByteArray text;
+    for (int i = 0; i < count; ++i)
+        text += "word" + QByteArray::number(i) + "\t\xD1\x81\xD0\xBB\xD0\xBE\xD0\xB2\xD0\xBE\n"; // слово
+    return text;
+}
+
+} // namespace
+
+class TestLexomatWrd : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void badInputWritesNothing_data();
+    void badInputWritesNothing();
+    void roundTripsAWordList();
+    void exportReadsWithoutCreating();
+    void exportWarnsAboutWhatItLeavesOut();
+    void checkNamesFaults();
+    void createMakesOneNewDictionary();
+    void commandLine_data();
+    void commandLine();
+};
+
+void TestLexomatWrd::badInputWritesNothing_data()
+{
+    QTest::addColumn<QByteArray>("text"); // the content of list.txt
+    QTest::addColumn<QString>("listName");
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("missing file") << QByteArray() << u"missing.txt"_s << u"missing.txt: no such file"_s;
+    QTest::newRow("not UTF-8") << "a\tb\nc\td\ne\t\xE0\xE1\n"_ba << u"list.txt"_s
+                               << u"list.txt:3: the text is not valid UTF-8"_s;
+    QTest::newRow("field over 35") << QByteArray("a\tb\nc\t" + QByteArray(36, 'm') + "\n") << u"list.txt"_s
+                                   << QString(u"list.txt:2: meaning 1 \u00AB"_s + QString(36, u'm')
+                                              + u"\u00BB has 36 characters; at most 35 fit"_s);
+    QTest::newRow("four meanings") << "a\tb\nc\td\ne\tf\ng;1;2;3;4\n"_ba << u"list.txt"_s
+                                   << u"list.txt:4: 4 meanings; at most 3 fit"_s;
+    QTest::newRow("empty word") << "a\tb\n\t\xD0\xB4\xD0\xB0\n"_ba << u"list.txt"_s
+                                << u"list.txt:2: the English word is empty"_s;
+    QTest::newRow("comma") << "a,b\tc\n"_ba << u"list.txt"_s
+                           << u"list.txt:1: the word \u00ABa,b\u00BB holds a comma, which would split it in two in the dictionary"_s;
+    QTest::newRow("no words") << "\n \n\t\n"_ba << u"list.txt"_s << u"list.txt: holds no words"_s;
+    // All or nothing: 200 good words before the bad one are not written either.
+    QTest::newRow("bad line after 200 good ones")
+        << QByteArray(goodLines(200) + "x\t1\t2\t3\t4\n") << u"list.txt"_s << u"list.txt:201: 4 meanings; at most 3 fit"_s;
+}
+
+void TestLexomatWrd::badInputWritesNothing()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(QString, listName);
+    QFETCH(QString, message);
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    if (!text.isNull())
+        writeBytes(dir.filePath(listName), text);
+    QVERIFY(QDir(dir.path()).mkdir(u"dict"_s));
+    writeDictionary(dir.filePath(u"dict/tom_0.wrd"_s), {u"cat,кот,"_s, u"dog,собака,"_s});
+    const QMap<QString, QByteArray> before = snapshot(dir.filePath(u"dict"_s));
+
+    const Result imported = runWrd({u"import"_s, listName, u"dict"_s}, dir.path());
+    QCOMPARE(imported.code, 1);
+    QVERIFY2(imported.err.startsWith(message + u'\n'), qPrintable(imported.err));
+    QVERIFY(imported.err.endsWith(u"lexomat-wrd: nothing was imported\n"_s));
+    QCOMPARE(imported.out, QString());
+    QCOMPARE(snapshot(dir.filePath(u"dict"_s)), before);
+
+    const Result created = runWrd({u"create"_s, listName, u"new.wrd"_s}, dir.path());
+    QCOMPARE(created.code, 1);
+    QCOMPARE(created.err, QString(message + u'\n'));
+    QVERIFY(!QFileInfo::exists(dir.filePath(u"new.wrd"_s)));
+}
+
+void TestLexomatWrd::roundTripsAWordList()
+{
+    // 500 words written the ways people write lists: tabs or semicolons,
+    // blanks around fields, Windows line ends, blank lines, one to three
+    // meanings; each word is told apart by its number.
+    const QStringList stems{u"дом"_s, u"ёлка"_s, u"чёрный"_s, u"идти пешком"_s, u"большой-пребольшой"_s};
+    QByteArray text;
+    QStringList expected;
+    for (int i = 0; i < 500; ++i) {
+        const QString word = (i % 7 == 0 ? u"Word "_s : u"word-"_s) + QString::number(i);
+        QStringList meanings;
+        for (int m = 0; m <= i % 3; ++m)
+            meanings.append(stems[(i + m) % stems.size()] + u' ' + QString::number(m));
+        expected.append(QStringList(QStringList{word} + meanings).join(u'\t'));
+        const QString separator = i % 4 == 0 ? u" ; "_s : u"\t"_s;
+        text += QString(word + separator + meanings.join(separator)).toUtf8();
+        text += i % 5 == 0 ? "\r\n" : "\n";
+        if (i % 50 == 0)
+            text += "\n";
+    }
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    writeBytes(dir.filePath(u"list.txt"_s), text);
+    const Result imported = runWrd({u"import"_s, u"list.txt"_s, u"dict"_s}, dir.path());
+    QCOMPARE(imported.code, 0);
+    QVERIFY2(imported.out.startsWith(u"500 words added:\n"_s), qPrintable(imported.out));
+
+    QStringList exported;
+    for (int n = 0; n < 8; ++n) {
+        const Result result = runWrd({u"export"_s, u"dict/tom_"_s + QString::number(n) + u".wrd"_s}, dir.path());
+        QCOMPARE(result.code, 0);
+        QCOMPARE(result.err, QString());
+        exported += result.out.split(u'\n', Qt::SkipEmptyParts);
+    }
+    QCOMPARE(exported, expected);
+    QCOMPARE(QDir(dir.filePath(u"dict"_s)).entryList(QDir::Files).size(), 8);
+
+    const Result checked = runWrd({u"check"_s, u"dict"_s}, dir.path());
+    QCOMPARE(checked.code, 0);
+    QVERIFY(checked.out.contains(u"dict/tom_6.wrd: 70 lines, status -2 (full)\n"_s));
+    QVERIFY(checked.out.contains(u"dict/tom_7.wrd: 10 lines, status 1 (playable)\n"_s));
+    QVERIFY(checked.out.endsWith(u"8 dictionaries, 500 lines, 0 faults\n"_s));
+
+    // The exported text imports into the very same files.
+    writeBytes(dir.filePath(u"again.txt"_s), QString(expected.join(u'\n') + u'\n').toUtf8());
+    QCOMPARE(runWrd({u"import"_s, u"again.txt"_s, u"copy"_s}, dir.path()).code, 0);
+    for (int n = 0; n < 8; ++n) {
+        const QString name = u"/tom_"_s + QString::number(n) + u".wrd"_s;
+        QCOMPARE(readBytes(dir.filePath(u"copy"_s + name)), readBytes(dir.filePath(u"dict"_s + name)));
+    }
+}
+
+void TestLexomatWrd::exportReadsWithoutCreating()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const Result result = runWrd({u"export"_s, u"tom_4.wrd"_s}, dir.path());
+    QCOMPARE(result.code, 1);
+    QCOMPARE(result.err, u"tom_4.wrd: no such dictionary file\n"_s);
+    QVERIFY(!QFileInfo::exists(dir.filePath(u"tom_4.wrd"_s)));
+}
+
+void TestLexomatWrd::exportWarnsAboutWhatItLeavesOut()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    writeDictionary(dir.filePath(u"tom_0.wrd"_s),
+                    {u"cat,кот,"_s, u"dog,собака,tail"_s, u",ничей,"_s, u"e,1,2,3,4,"_s, u"ok,да,"_s});
+    const Result result = runWrd({u"export"_s, u"tom_0.wrd"_s}, dir.path());
+    QCOMPARE(result.code, 0);
+    QCOMPARE(result.out, u"cat\tкот\ndog\tсобака\ne\t1\t2\t3\nok\tда\n"_s);
+    QCOMPARE(result.err, u"tom_0.wrd:2: warning: text after the last comma is no field; left out\n"
+                         "tom_0.wrd:3: warning: no English word; left out\n"
+                         "tom_0.wrd:4: warning: more than three meanings; Lexomat reads only the first three\n"_s);
+}
+
+void TestLexomatWrd::checkNamesFaults()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString folder = dir.filePath(u"dict"_s);
+    QVERIFY(QDir().mkpath(folder + u"/tom_9.wrd"_s)); // a folder with a dictionary's name
+    QStringList ten;
+    for (int i = 0; i < 10; ++i)
+        ten.append(u"w"_s + QString::number(i) + u",м,"_s);
+    writeDictionary(folder + u"/tom_0.wrd"_s, ten);
+    writeDictionary(folder + u"/lesson3.wrd"_s, ten.mid(0, 6));
+    writeDictionary(folder + u"/tom_03.wrd"_s, ten.mid(0, 1));
+    // Real Cyrillic in a UTF-16 file, as another editor would write it: the
+    // first line is not in the stored form.
+    QByteArray foreign("\xFF\xFE");
+    for (const QChar ch : u"cat,кот,\r\ndog,dog,\r\n"_s)
+        foreign.append(char(ch.unicode() & 0xFF)).append(char(ch.unicode() >> 8));
+    writeBytes(folder + u"/tom_2.wrd"_s, foreign);
+    const QMap<QString, QByteArray> before = snapshot(folder);
+
+    const Result result = runWrd({u"check"_s, u"dict"_s}, dir.path());
+    QCOMPARE(result.code, 1);
+    const QStringList expected{
+        u"dict/tom_0.wrd: 10 lines, status 1 (playable)"_s,
+        u"dict/tom_2.wrd: 2 lines, status 0 (too few words to play)"_s,
+        u"dict/tom_2.wrd:1: not in the stored form: \u00ABcat,кот,\u00BB"_s,
+        u"dict/lesson3.wrd: 6 lines, status 1 (playable); listed as tom_3.wrd"_s,
+        u"dict/tom_03.wrd: 1 line, status 0 (too few words to play); listed as tom_3.wrd"_s,
+        u"dict/tom_03.wrd: has the same number as lesson3.wrd; Lexomat opens only tom_3.wrd"_s,
+        u"dict/tom_9.wrd: not a file; Lexomat lists it as tom_9.wrd all the same"_s,
+        u"5 dictionaries, 19 lines, 3 faults"_s,
+    };
+    QCOMPARE(result.out.split(u'\n', Qt::SkipEmptyParts), expected);
+    QCOMPARE(snapshot(folder), before);
+
+    QCOMPARE(runWrd({u"check"_s, u"nowhere"_s}, dir.path()).err, u"nowhere: no such folder\n"_s);
+}
+
+void TestLexomatWrd::createMakesOneNewDictionary()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    writeBytes(dir.filePath(u"70.txt"_s), goodLines(70));
+    writeBytes(dir.filePath(u"71.txt"_s), goodLines(71));
+
+    Result result = runWrd({u"create"_s, u"71.txt"_s, u"a.wrd"_s}, dir.path());
+    QCOMPARE(result.code, 1);
+    QCOMPARE(result.err, u"71.txt:71: 71 words; one dictionary holds at most 70\n"_s);
+    QVERIFY(!QFileInfo::exists(dir.filePath(u"a.wrd"_s)));
+
+    result = runWrd({u"create"_s, u"70.txt"_s, u"a.wrd"_s}, dir.path());
+    QCOMPARE(result.code, 0);
+    const WordFile file(dir.filePath(u"a.wrd"_s));
+    QCOMPARE(file.status, WordFile::Full);
+    QCOMPARE(file.lines.first(), u"word0,слово,"_s);
+    QCOMPARE(file.lines.last(), u"word69,слово,"_s);
+
+    const QByteArray written = readBytes(dir.filePath(u"a.wrd"_s));
+    writeBytes(dir.filePath(u"short.txt"_s), goodLines(3));
+    result = runWrd({u"create"_s, u"short.txt"_s, u"a.wrd"_s}, dir.path());
+    QCOMPARE(result.code, 1);
+    QCOMPARE(result.err, u"a.wrd: already exists; not replaced\n"_s);
+    QCOMPARE(readBytes(dir.filePath(u"a.wrd"_s)), written);
+}
+
+void TestLexomatWrd::commandLine_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QStringList>("shown"); // texts that must appear on stdout + stderr
+
+    QTest::newRow("nothing") << QStringList{} << 2 << QStringList{u"no command given"_s, u"--help"_s};
+    QTest::newRow("help") << QStringList{u"--help"_s} << 0
+                          << QStringList{u"export FILE.wrd"_s, u"import TEXTFILE FOLDER"_s,
+                                         u"create TEXTFILE FILE.wrd"_s, u"check FOLDER"_s, u"Exit status"_s};
+    QTest::newRow("export without file") << QStringList{u"export"_s} << 2 << QStringList{u"export needs FILE.wrd"_s};
+    QTest::newRow("import with one argument") << QStringList{u"import"_s, u"a.txt"_s} << 2
+                                              << QStringList{u"import needs TEXTFILE FOLDER"_s};
+    QTest::newRow("check with two folders") << QStringList{u"check"_s, u"a"_s, u"b"_s} << 2
+                                            << QStringList{u"check needs FOLDER"_s};
+    QTest::newRow("unknown command") << QStringList{u"merge"_s} << 2 << QStringList{u"unknown command 'merge'"_s};
+}
+
+void TestLexomatWrd::commandLine()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, code);
+    QFETCH(QStringList, shown);
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const Result result = runWrd(arguments, dir.path());
+    QCOMPARE(result.code, code);
+    for (const QString &text : shown)
+        QVERIFY2(QString(result.out + result.err).contains(text), qPrintable(text));
+    QVERIFY(QDir(dir.path()).isEmpty());
+}
+
+QTEST_GUILESS_MAIN(TestLexomatWrd)
+#include "tst_lexomat_wrd.moc"

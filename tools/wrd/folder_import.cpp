@@ -1,0 +1,138 @@
+#include "tools/wrd/folder_import.h"
+
+#include "dict/dict_library.h"
+#include "dict/word_file.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QSet>
+
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr QDir::Filters AllEntries = QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot;
+
+bool isDictionaryName(const QString &name)
+{
+    return name.contains(u".wrd"_s) || name.contains(u".WRD"_s);
+}
+
+std::optional<QByteArray> readWhole(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    QByteArray data = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return std::nullopt;
+    return data;
+}
+
+bool writeWhole(const QString &path, const QByteArray &data)
+{
+    QSaveFile file(path);
+    file.setDirectWriteFallback(true);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    file.write(data);
+    return file.commit();
+}
+
+} // namespace
+
+FolderImport::FolderImport(const QString &folder, Saver saver)
+    : m_folder(folder.endsWith(u'/') ? folder : QString(folder + u'/'))
+    , m_saver(saver ? std::move(saver) : Saver([](WordFile &file) { return file.Save(); }))
+{
+}
+
+bool FolderImport::Run(const QStringList &lines)
+{
+    m_touched.clear();
+    m_portions.clear();
+    m_errors.clear();
+
+    // Without the slash: a file named with one does not exist.
+    const QFileInfo info(m_folder.chopped(1));
+    if (info.exists() && !info.isDir())
+        return fail(m_folder.chopped(1) + u": not a folder"_s);
+    m_folderExisted = info.exists();
+    m_entriesBefore = m_folderExisted ? QDir(m_folder).entryList(AllEntries) : QStringList();
+
+    // The library creates the folder when it is missing, and opening it may
+    // create a first empty dictionary, as it does for the program.
+    DictLibrary library(m_folder, m_folder);
+    if (!QFileInfo(m_folder).isDir())
+        return fail(m_folder.chopped(1) + u": cannot create the folder"_s);
+
+    QSet<QString> filled;
+    qsizetype next = 0;
+    while (next < lines.size()) {
+        QString path = library.FindNotFull();
+        if (path == u"0"_s)
+            path = library.NewFileName();
+        // A dictionary that was just filled cannot have room again; finding
+        // it once more means the folder changed under the import.
+        if (filled.contains(path))
+            return fail(path + u": the dictionary still has room after it was written"_s);
+        filled.insert(path);
+
+        Touched touched{path, std::nullopt};
+        if (m_entriesBefore.contains(QFileInfo(path).fileName())) {
+            touched.original = readWhole(path);
+            if (!touched.original)
+                return fail(path + u": cannot read the dictionary"_s);
+        }
+
+        WordFile file(path);
+        if (file.status == WordFile::Unreadable)
+            return fail(path + u": cannot read or create the dictionary"_s);
+        const qsizetype room = std::max<qsizetype>(0, WordFile::FullAt - file.lines.size());
+        const qsizetype count = std::min(room, lines.size() - next);
+        file.lines += lines.mid(next, count);
+
+        m_touched.append(touched);
+        if (m_saver(file) != 1)
+            return fail(path + u": cannot write the dictionary"_s);
+        m_portions.append({path, static_cast<int>(count), !touched.original.has_value()});
+        next += count;
+    }
+    return true;
+}
+
+bool FolderImport::fail(const QString &error)
+{
+    m_errors.append(error);
+    rollBack();
+    m_portions.clear();
+    return false;
+}
+
+void FolderImport::rollBack()
+{
+    for (auto it = m_touched.crbegin(); it != m_touched.crend(); ++it) {
+        const bool restored = it->original ? writeWhole(it->path, *it->original)
+                                           : (!QFileInfo::exists(it->path) || QFile::remove(it->path));
+        if (!restored)
+            m_errors.append(it->path + u": could not be put back as it was"_s);
+    }
+    m_touched.clear();
+
+    // Opening the folder and looking for room create empty dictionaries for
+    // names that are listed but missing; they go too.
+    const QDir dir(m_folder);
+    for (const QString &name : dir.entryList(AllEntries)) {
+        if (m_entriesBefore.contains(name) || !isDictionaryName(name))
+            continue;
+        const QString path = dir.filePath(name);
+        if (QFileInfo(path).isFile() && QFileInfo(path).size() == 0 && !QFile::remove(path))
+            m_errors.append(path + u": could not be removed"_s);
+    }
+    if (!m_folderExisted)
+        QDir().rmdir(m_folder);
+}

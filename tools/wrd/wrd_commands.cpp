@@ -1,0 +1,322 @@
+#include "tools/wrd/wrd_commands.h"
+
+#include "dict/dict_library.h"
+#include "dict/word_file.h"
+#include "tools/wrd/folder_import.h"
+#include "tools/wrd/word_list.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <optional>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int Done = 0;
+constexpr int Failed = 1;
+constexpr int Usage = 2;
+
+const QString Program = u"lexomat-wrd"_s;
+
+const QString HelpText = uR"(Usage: lexomat-wrd COMMAND ARGUMENTS
+
+Works on Lexomat dictionaries: the files tom_0.wrd, tom_1.wrd, ... of a
+dictionary folder, each with up to 70 English words and up to three Russian
+meanings for each word.
+
+Commands:
+  export FILE.wrd
+      Prints the dictionary as UTF-8 text, one word a line: the word and
+      its meanings separated by tabs.
+  import TEXTFILE FOLDER
+      Adds the words of TEXTFILE to the dictionaries of FOLDER the way
+      Lexomat's word editor adds them: into the first dictionary with fewer
+      than 70 words, filling it up to 70, then into new dictionaries named
+      with the lowest free numbers. The folder is created when it is missing.
+      Either every word is added or none: the whole file is checked first,
+      and if a dictionary cannot be written, the files already written are
+      put back as they were.
+  create TEXTFILE FILE.wrd
+      Writes the words of TEXTFILE (at most 70) as one new dictionary.
+      An existing FILE.wrd is not replaced.
+  check FOLDER
+      Lists every dictionary of FOLDER in the order Lexomat lists them, with
+      its number of lines and its status (1 playable: 6 to 69 lines; 0 too
+      few words to play; -2 full: 70 lines or more; -1 unreadable), and shows
+      the lines that are not in the dictionaries' stored form, names that
+      Lexomat lists under another name, and names it cannot tell apart.
+
+Word lists (TEXTFILE) are UTF-8 text, one word a line: the English word and
+up to three meanings, separated by tabs, or by semicolons on a line without a
+tab. Blanks around a field are removed, empty meanings are left out, blank
+lines are skipped. A field holds at most 35 characters and no comma. Every
+fault is reported as FILE:LINE: what is wrong, and nothing is written.
+
+Exit status: 0 done, 1 bad input or faults found, 2 wrong command line.
+
+Options:
+  -h, --help     Shows this text.
+  --version      Shows the version.
+)"_s;
+
+int usageError(QTextStream &err, const QString &text)
+{
+    err << Program << u": "_s << text << u"\nTry 'lexomat-wrd --help'.\n"_s;
+    return Usage;
+}
+
+int report(QTextStream &err, const QList<WordListProblem> &problems)
+{
+    for (const WordListProblem &problem : problems)
+        err << problem.Message() << u'\n';
+    return Failed;
+}
+
+// The words of a word list, or the problems that make it unusable.
+std::optional<QList<WordEntry>> readWordList(const QString &path, QTextStream &err)
+{
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        report(err, {{path, 0, u"no such file"_s}});
+        return std::nullopt;
+    }
+    if (info.isDir()) {
+        report(err, {{path, 0, u"is a folder, not a word list"_s}});
+        return std::nullopt;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        report(err, {{path, 0, u"cannot be read: "_s + file.errorString()}});
+        return std::nullopt;
+    }
+    const WordList::Parsed parsed = WordList::Parse(file.readAll(), path);
+    if (!parsed.problems.isEmpty()) {
+        report(err, parsed.problems);
+        return std::nullopt;
+    }
+    if (parsed.entries.isEmpty()) {
+        report(err, {{path, 0, u"holds no words"_s}});
+        return std::nullopt;
+    }
+    return parsed.entries;
+}
+
+QStringList dictionaryLines(const QList<WordEntry> &entries)
+{
+    QStringList lines;
+    lines.reserve(entries.size());
+    for (const WordEntry &entry : entries)
+        lines.append(WordList::ToDictionaryLine(entry));
+    return lines;
+}
+
+// A dictionary that exists and can be read; it is never created here.
+std::optional<QStringList> readDictionary(const QString &path, QList<qsizetype> &undecoded, QTextStream &err)
+{
+    if (!QFileInfo(path).isFile()) {
+        report(err, {{path, 0, u"no such dictionary file"_s}});
+        return std::nullopt;
+    }
+    const WordFile file(path);
+    if (file.status == WordFile::Unreadable) {
+        report(err, {{path, 0, u"cannot be read"_s}});
+        return std::nullopt;
+    }
+    undecoded = file.undecoded;
+    return file.lines;
+}
+
+int exportDictionary(const QString &path, QTextStream &out, QTextStream &err)
+{
+    QList<qsizetype> undecoded;
+    const std::optional<QStringList> lines = readDictionary(path, undecoded, err);
+    if (!lines)
+        return Failed;
+    for (qsizetype i = 0; i < lines->size(); ++i) {
+        const QString &line = lines->at(i);
+        const auto warn = [&](const QString &text) {
+            err << WordListProblem{path, static_cast<int>(i + 1), u"warning: "_s + text}.Message() << u'\n';
+        };
+        if (undecoded.contains(i))
+            warn(u"the line is not in the stored form; written as it was read"_s);
+        const WordEntry entry = WordList::FromDictionaryLine(line);
+        if (entry.word.isEmpty()) {
+            warn(u"no English word; left out"_s);
+            continue;
+        }
+        if (line.count(u',') > 1 + WordList::MaxMeanings)
+            warn(u"more than three meanings; Lexomat reads only the first three"_s);
+        if (!line.endsWith(u','))
+            warn(u"text after the last comma is no field; left out"_s);
+        if (line.contains(u'\t'))
+            warn(u"a tab inside a field; written as a blank"_s);
+        out << WordList::ToText(entry) << u'\n';
+    }
+    return Done;
+}
+
+int importWords(const QString &textPath, const QString &folder, QTextStream &out, QTextStream &err)
+{
+    const std::optional<QList<WordEntry>> entries = readWordList(textPath, err);
+    if (!entries) {
+        err << Program << u": nothing was imported\n"_s;
+        return Failed;
+    }
+    FolderImport import(folder);
+    if (!import.Run(dictionaryLines(*entries))) {
+        for (const QString &error : import.Errors())
+            err << Program << u": "_s << error << u'\n';
+        err << Program << u": nothing was imported\n"_s;
+        return Failed;
+    }
+    out << entries->size() << (entries->size() == 1 ? u" word"_s : u" words"_s) << u" added:\n"_s;
+    for (const FolderImport::Portion &portion : import.Portions()) {
+        out << u"  "_s << portion.added << u" to "_s << QDir::toNativeSeparators(portion.path)
+            << (portion.created ? u" (new)"_s : QString()) << u'\n';
+    }
+    return Done;
+}
+
+int createDictionary(const QString &textPath, const QString &path, QTextStream &out, QTextStream &err)
+{
+    const std::optional<QList<WordEntry>> entries = readWordList(textPath, err);
+    if (!entries)
+        return Failed;
+    if (entries->size() > WordFile::FullAt) {
+        return report(err, {{textPath, entries->at(WordFile::FullAt).line,
+                             QString::number(entries->size()) + u" words; one dictionary holds at most "_s
+                                 + QString::number(WordFile::FullAt)}});
+    }
+    if (QFileInfo::exists(path))
+        return report(err, {{path, 0, u"already exists; not replaced"_s}});
+
+    bool written = false;
+    {
+        WordFile file(path);
+        if (file.status != WordFile::Unreadable) {
+            file.lines = dictionaryLines(*entries);
+            written = file.Save() == 1;
+        }
+    }
+    if (!written) {
+        QFile::remove(path);
+        return report(err, {{path, 0, u"cannot be written"_s}});
+    }
+    out << path << u": "_s << entries->size() << u" words\n"_s;
+    return Done;
+}
+
+QString statusText(int status)
+{
+    switch (status) {
+    case WordFile::Playable:
+        return u"status 1 (playable)"_s;
+    case WordFile::TooFew:
+        return u"status 0 (too few words to play)"_s;
+    case WordFile::Full:
+        return u"status -2 (full)"_s;
+    default:
+        return u"status -1 (unreadable)"_s;
+    }
+}
+
+int checkFolder(const QString &folderPath, QTextStream &out, QTextStream &err)
+{
+    const QFileInfo info(folderPath);
+    if (!info.isDir())
+        return report(err, {{folderPath, 0, info.exists() ? u"not a folder"_s : u"no such folder"_s}});
+    const QDir folder(folderPath);
+
+    struct Entry
+    {
+        QString name;
+        qint64 number;
+    };
+    QList<Entry> entries;
+    const QStringList names =
+        folder.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    for (const QString &name : names) {
+        if (name.contains(u".wrd"_s) || name.contains(u".WRD"_s))
+            entries.append({name, DictLibrary::NumberInName(name)});
+    }
+    // Lexomat's order: by number; names beyond the number range come last.
+    std::stable_sort(entries.begin(), entries.end(), [](const Entry &a, const Entry &b) {
+        if ((a.number < 0) != (b.number < 0))
+            return b.number < 0;
+        return a.number < b.number;
+    });
+
+    int faults = 0;
+    int words = 0;
+    const auto fault = [&](const QString &path, int line, const QString &text) {
+        ++faults;
+        out << WordListProblem{path, line, text}.Message() << u'\n';
+    };
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        const Entry &entry = entries[i];
+        const QString path = folder.filePath(entry.name);
+        if (entry.number < 0) {
+            fault(path, 0, u"the number in the name is too large; Lexomat does not list it"_s);
+            continue;
+        }
+        const QString listed = u"tom_"_s + QString::number(entry.number) + u".wrd"_s;
+        if (!QFileInfo(path).isFile()) {
+            fault(path, 0, u"not a file; Lexomat lists it as "_s + listed + u" all the same"_s);
+            continue;
+        }
+        const WordFile file(path);
+        words += static_cast<int>(file.lines.size());
+        QString summary = path + u": "_s + QString::number(file.lines.size())
+                          + (file.lines.size() == 1 ? u" line, "_s : u" lines, "_s) + statusText(file.status);
+        if (entry.name != listed)
+            summary += u"; listed as "_s + listed;
+        out << summary << u'\n';
+        if (file.status == WordFile::Unreadable)
+            fault(path, 0, u"cannot be read"_s);
+        if (i > 0 && entries[i - 1].number == entry.number)
+            fault(path, 0, u"has the same number as "_s + entries[i - 1].name + u"; Lexomat opens only "_s + listed);
+        if (i >= DictLibrary::MaxNames)
+            fault(path, 0, u"beyond the first 100 dictionaries; Lexomat does not list it"_s);
+        for (const qsizetype index : file.undecoded) {
+            fault(path, static_cast<int>(index + 1),
+                  u"not in the stored form: \u00AB"_s + file.lines.at(index) + u"\u00BB"_s);
+        }
+    }
+    out << entries.size() << (entries.size() == 1 ? u" dictionary, "_s : u" dictionaries, "_s) << words
+        << u" lines, "_s << faults << (faults == 1 ? u" fault\n"_s : u" faults\n"_s);
+    return faults == 0 ? Done : Failed;
+}
+
+} // namespace
+
+int RunWrdCommand(const QStringList &arguments, QTextStream &out, QTextStream &err)
+{
+    if (arguments.isEmpty())
+        return usageError(err, u"no command given"_s);
+    const QString &command = arguments.first();
+    const QStringList rest = arguments.mid(1);
+    const auto wrongCount = [&](qsizetype count) { return rest.size() != count; };
+    const auto needs = [&](const QString &what) { return usageError(err, command + u" needs "_s + what); };
+
+    if (command == u"-h"_s || command == u"--help"_s || command == u"help"_s) {
+        out << HelpText;
+        return Done;
+    }
+    if (command == u"--version"_s) {
+        out << Program << u' ' << QStringLiteral(LEXOMAT_VERSION) << u'\n';
+        return Done;
+    }
+    if (command == u"export"_s)
+        return wrongCount(1) ? needs(u"FILE.wrd"_s) : exportDictionary(rest[0], out, err);
+    if (command == u"import"_s)
+        return wrongCount(2) ? needs(u"TEXTFILE FOLDER"_s) : importWords(rest[0], rest[1], out, err);
+    if (command == u"create"_s)
+        return wrongCount(2) ? needs(u"TEXTFILE FILE.wrd"_s) : createDictionary(rest[0], rest[1], out, err);
+    if (command == u"check"_s)
+        return wrongCount(1) ? needs(u"FOLDER"_s) : checkFolder(rest[0], out, err);
+    return usageError(err, u"unknown command '"_s + command + u"'"_s);
+}
