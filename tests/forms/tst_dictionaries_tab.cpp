@@ -236,9 +236,11 @@ private Q_SLOTS:
     void addingAppendsTheTypedLineAndSelectsIt()
     {
         DictionariesTab tab;
+        tab.writeDictionary(0, 0);
         QVERIFY(tab.show());
         QVERIFY(tab.rows().isEmpty());
         QCOMPARE(tab.status(), u"Всего слов: 0  "_s);
+        QCOMPARE(tab.caption(), QString(CaptionStart + tab.dictPath(0).right(35)));
 
         auto visit = answerEditor({u"run"_s, u"бежать"_s, u"управлять"_s});
         tab.click("BAdd_Word");
@@ -247,7 +249,8 @@ private Q_SLOTS:
         QCOMPARE(visit->shown, QStringList(4, QString()));
         QCOMPARE(tab.rows(), QStringList{u"run,бежать,управлять,"_s});
         QCOMPARE(tab.selectedRow(), 0); // the first word of an empty dictionary
-        QVERIFY(tab.list()->hasFocus());
+        // The list has the focus once the window is active again.
+        QCOMPARE(tab.window->focusWidget(), tab.list());
         QCOMPARE(tab.status(), u"Всего слов: 1  "_s);
         QCOMPARE(tab.objects.words->WordCount(), 1);
 
@@ -268,7 +271,8 @@ private Q_SLOTS:
         QCOMPARE(tab.rows().size(), 2);
         QCOMPARE(tab.selectedRow(), 1);
 
-        // The rows are the dictionary's lines, as the file holds them.
+        // The rows are the dictionary's lines, as the file holds them; ">>"
+        // with a single dictionary reopens it, saving it first.
         tab.click("BNextDict");
         QCOMPARE(linesOnDisk(tab.dictPath(0)), tab.rows());
     }
