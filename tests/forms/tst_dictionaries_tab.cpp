@@ -145,14 +145,11 @@ public:
         return list()->hasFocus();
     }
 
-    // The window gets the focus back after a dialog, as a desktop would give it.
+    // The window becomes active again after a dialog, as a desktop makes it.
     bool activate()
     {
         window->activateWindow();
-        if (!QTest::qWaitForWindowActive(window.get()))
-            return false;
-        list()->setFocus();
-        return list()->hasFocus();
+        return QTest::qWaitForWindowActive(window.get());
     }
 
     QTreeWidget *list() const { return child<QTreeWidget>("ListView1"); }
@@ -172,7 +169,14 @@ public:
         return selected.size() == 1 ? list()->indexOfTopLevelItem(selected.first()) : selected.isEmpty() ? -1 : -2;
     }
 
-    void selectRow(int row) const { list()->setCurrentItem(list()->topLevelItem(row)); }
+    // A click on the row, which also gives the list the focus.
+    void selectRow(int row)
+    {
+        activate();
+        QTreeWidgetItem *item = list()->topLevelItem(row);
+        list()->scrollToItem(item);
+        QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, list()->visualItemRect(item).center());
+    }
 
     void click(const char *button) const { QTest::mouseClick(child<QPushButton>(button), Qt::LeftButton); }
     void key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) const
@@ -249,13 +253,11 @@ private Q_SLOTS:
         QCOMPARE(visit->shown, QStringList(4, QString()));
         QCOMPARE(tab.rows(), QStringList{u"run,бежать,управлять,"_s});
         QCOMPARE(tab.selectedRow(), 0); // the first word of an empty dictionary
-        // The list has the focus once the window is active again.
-        QCOMPARE(tab.window->focusWidget(), tab.list());
+        QTRY_VERIFY(tab.list()->hasFocus());
         QCOMPARE(tab.status(), u"Всего слов: 1  "_s);
         QCOMPARE(tab.objects.words->WordCount(), 1);
 
         // The same word again, through Ins: two identical rows, the new one selected.
-        QVERIFY(tab.activate());
         visit = answerEditor({u"run"_s, u"бежать"_s, u"управлять"_s});
         tab.key(Qt::Key_Insert);
         QVERIFY(visit->found);
@@ -363,7 +365,6 @@ private Q_SLOTS:
         QCOMPARE(tab.selectedRow(), -1);
 
         // Extra fields and text after the last comma go when a change is confirmed.
-        QVERIFY(tab.activate());
         tab.selectRow(3);
         visit = answerEditor({});
         tab.key(Qt::Key_F4);
@@ -383,15 +384,41 @@ private Q_SLOTS:
         QVERIFY(visit->found);
         QCOMPARE(tab.rows().at(0), u"cat,кот,"_s);
 
-        // A double click on a row edits it.
+        // A double click on a row edits it; the rebuilt list has no selection.
         QTreeWidgetItem *row = tab.list()->topLevelItem(2);
         const QPoint centre = tab.list()->visualItemRect(row).center();
         visit = answerEditor({u"moon"_s, u"луна"_s});
         QTest::mouseClick(tab.list()->viewport(), Qt::LeftButton, {}, centre);
         QTest::mouseDClick(tab.list()->viewport(), Qt::LeftButton, {}, centre);
+        QTest::mouseRelease(tab.list()->viewport(), Qt::LeftButton, {}, centre);
         QVERIFY(visit->found);
         QCOMPARE(tab.rows().at(2), u"moon,луна,"_s);
+        QCOMPARE(tab.selectedRow(), -1);
         QVERIFY(tab.messages.isEmpty());
+    }
+
+    void doubleClickBelowTheRowsAsksForAWord()
+    {
+        DictionariesTab tab;
+        tab.writeDictionary(0, 3);
+        QVERIFY(tab.show());
+        tab.selectRow(1);
+        // The first click of the double click clears the selection.
+        bool editorShown = false;
+        QTimer::singleShot(0, tab.list(), [&editorShown] {
+            if (QWidget *modal = QApplication::activeModalWidget()) {
+                editorShown = true;
+                modal->close();
+            }
+        });
+        const QPoint below(20, tab.list()->viewport()->height() - 5);
+        QTest::mouseClick(tab.list()->viewport(), Qt::LeftButton, {}, below);
+        QTest::mouseDClick(tab.list()->viewport(), Qt::LeftButton, {}, below);
+        QTest::mouseRelease(tab.list()->viewport(), Qt::LeftButton, {}, below);
+        QCOMPARE(tab.messages, QStringList{NoWordSelected});
+        QCOMPARE(tab.selectedRow(), -1);
+        QTest::qWait(20);
+        QVERIFY(!editorShown);
     }
 
     void changeAndDeleteNeedASelection_data()
@@ -496,10 +523,9 @@ private Q_SLOTS:
         QVERIFY(tab.show());
         tab.window->move(123, 77);
         tab.selectRow(3); // every search starts at the first row
-        QVERIFY(tab.activate());
         tab.key(Qt::Key_F, Qt::ControlModifier);
         FindDialog *dialog = tab.findDialog();
-        QVERIFY(dialog->isVisible());
+        QVERIFY(QTest::qWaitForWindowActive(dialog));
         QVERIFY(!dialog->isModal());
         QCOMPARE(dialog->frameGeometry().topLeft(), tab.window->frameGeometry().topLeft() + QPoint(20, 40));
 
@@ -508,7 +534,8 @@ private Q_SLOTS:
         QCOMPARE(dialog->isVisible(), row < 0);
         QCOMPARE(tab.rows().size(), 4);
         QVERIFY(tab.messages.isEmpty());
-        QCOMPARE(tab.window->focusWidget(), tab.list());
+        QTRY_VERIFY(tab.list()->hasFocus());
+        QCOMPARE(dialog->isVisible(), row < 0);
 
         // The dialog keeps its text for the next search.
         dialog->close();
@@ -537,8 +564,9 @@ private Q_SLOTS:
         tab.writeLines(tab.dictPath(0), {u"red,красный,"_s, u"green,зелёный,"_s, u"blue,синий,"_s, u"grey,серый,"_s});
         QVERIFY(tab.show());
         tab.key(Qt::Key_F, Qt::ControlModifier);
+        QVERIFY(QTest::qWaitForWindowActive(tab.findDialog()));
         tab.find(u"зел"_s);
-        QVERIFY(tab.activate());
+        QTRY_VERIFY(tab.list()->hasFocus());
         QCOMPARE(tab.selectedRow(), 1);
         auto visit = answerEditor({std::nullopt, u"зелёный цвет"_s});
         tab.key(Qt::Key_F4);
@@ -547,9 +575,16 @@ private Q_SLOTS:
         QCOMPARE(tab.rows().at(1), u"green,зелёный цвет,"_s);
 
         QVERIFY(tab.activate());
+        QVERIFY(tab.list()->hasFocus());
         tab.key(Qt::Key_F, Qt::ControlModifier);
-        tab.find(u"blue"_s);
-        QVERIFY(tab.activate());
+        QVERIFY(QTest::qWaitForWindowActive(tab.findDialog()));
+        // Typed into the dialog and confirmed with Enter.
+        auto *edit = tab.findDialog()->findChild<QLineEdit *>(u"findText"_s);
+        edit->selectAll();
+        type(edit, u"blue"_s);
+        QTest::keyClick(edit, Qt::Key_Return);
+        QVERIFY(!tab.findDialog()->isVisible());
+        QTRY_VERIFY(tab.list()->hasFocus());
         tab.key(Qt::Key_Delete);
         QCOMPARE(tab.rows(), (QStringList{u"red,красный,"_s, u"green,зелёный цвет,"_s, u"grey,серый,"_s}));
         QVERIFY(tab.messages.isEmpty());
