@@ -235,6 +235,55 @@ private Q_SLOTS:
         }
         QCOMPARE(tab.child<QAction>("N1")->text(), u"Редактировать"_s);
         QCOMPARE(tab.child<QAction>("N7")->text(), u"Найти"_s);
+
+        // Tab order of the page.
+        QStringList order;
+        QWidget *widget = tab.list();
+        for (int i = 0; i < 8; ++i, widget = widget->nextInFocusChain()) {
+            while (!(widget->focusPolicy() & Qt::TabFocus) || widget->parentWidget() != tab.list()->parentWidget())
+                widget = widget->nextInFocusChain();
+            order << widget->objectName();
+        }
+        QCOMPARE(order, (QStringList{u"ListView1"_s, u"BPrevDict"_s, u"BAdd_Word"_s, u"BChange_Word"_s,
+                                     u"BDelete_Word"_s, u"BNextDict"_s, u"CBExclude"_s, u"CBRepeat"_s}));
+    }
+
+    void chosenRowsAreScrolledIntoView()
+    {
+        DictionariesTab tab;
+        tab.writeDictionary(0, 60);
+        QVERIFY(tab.show());
+        QTreeWidget *list = tab.list();
+        const auto rowShown = [list](int row) {
+            return list->viewport()->rect().intersects(list->visualItemRect(list->topLevelItem(row)));
+        };
+        QVERIFY(!rowShown(59));
+        auto visit = answerEditor({u"last"_s});
+        tab.click("BAdd_Word");
+        QVERIFY(visit->found);
+        QCOMPARE(tab.selectedRow(), 60);
+        QVERIFY(rowShown(60));
+
+        tab.selectRow(20);
+        list->scrollToTop();
+        tab.click("BDelete_Word");
+        QCOMPARE(tab.selectedRow(), 20);
+        QVERIFY(rowShown(20));
+        QVERIFY(!rowShown(59));
+    }
+
+    void emptyDictionaryFindsNothing()
+    {
+        DictionariesTab tab;
+        tab.writeDictionary(0, 0);
+        QVERIFY(tab.show());
+        QCOMPARE(tab.caption(), QString(CaptionStart + tab.dictPath(0).right(35)));
+        QCOMPARE(tab.status(), u"Всего слов: 0  "_s);
+        tab.key(Qt::Key_F, Qt::ControlModifier);
+        tab.find(u","_s);
+        QVERIFY(tab.findDialog()->isVisible());
+        QCOMPARE(tab.selectedRow(), -1);
+        tab.findDialog()->close();
     }
 
     void addingAppendsTheTypedLineAndSelectsIt()
