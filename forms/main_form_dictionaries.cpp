@@ -17,12 +17,55 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QMenu>
+#include <QMouseEvent>
+
+#include <functional>
 
 namespace {
 
 const QString NoWordSelected = QStringLiteral("Сначало нужно выбрать слово из списка");
 const QString DictionaryIsFull = QStringLiteral("Этот словарь полон, перехожу к следующему");
 constexpr int CaptionPathLength = 35;
+
+// A double click anywhere in the list edits the selected word; below the
+// last row the first click has cleared the selection, so the user is told
+// to choose a word. The list does not see the double click: its rows were
+// rebuilt meanwhile, and it would take it for a press on whatever row now
+// lies under the pointer.
+class ListDoubleClick : public QObject
+{
+public:
+    ListDoubleClick(QTreeWidget *list, std::function<void()> handler)
+        : QObject(list)
+        , m_handler(std::move(handler))
+    {
+        list->viewport()->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::MouseButtonDblClick
+            && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
+            m_handler();
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> m_handler;
+};
+
+// Gives the list the keyboard focus for real: its window becomes the active
+// one again, also when a dialog of its own was active until now.
+void focusList(QTreeWidget *list)
+{
+    QWidget *window = list->window();
+    if (window->isVisible() && !window->isMinimized())
+        window->activateWindow();
+    list->setFocus();
+}
 
 } // namespace
 
@@ -32,7 +75,7 @@ void TForm1::setUpDictionariesTab()
     list->header()->setSectionsClickable(true);
     list->header()->setStretchLastSection(true);
     connect(list->header(), &QHeaderView::sectionClicked, this, [this] { ListView1ColumnClick(); });
-    connect(list, &QTreeWidget::itemDoubleClicked, this, [this] { BChange_WordClick(); });
+    new ListDoubleClick(list, [this] { BChange_WordClick(); });
 
     connect(m_ui->BPrevDict, &QPushButton::clicked, this, &TForm1::BPrevDictClick);
     connect(m_ui->BNextDict, &QPushButton::clicked, this, &TForm1::BNextDictClick);
@@ -196,7 +239,7 @@ void TForm1::BAdd_WordClick()
     QTreeWidget *list = m_ui->ListView1;
     if (list->topLevelItemCount() > 0) {
         selectRow(list->topLevelItemCount() - 1);
-        list->setFocus();
+        focusList(list);
     }
     m_library->file->modified = 1;
 }
@@ -236,7 +279,7 @@ void TForm1::BDelete_WordClick()
         selectRow(row);
     else if (row - 1 >= 0)
         selectRow(row - 1);
-    m_ui->ListView1->setFocus();
+    focusList(m_ui->ListView1);
     m_library->file->modified = 1;
 }
 
@@ -267,7 +310,8 @@ void TForm1::FindDialog1Find()
             break;
         }
     }
-    list->setFocus();
+    // Also after a miss, with the dialog still open.
+    focusList(list);
 }
 
 void TForm1::ListView1ColumnClick()
