@@ -130,6 +130,7 @@ private:
     QLabel *boardLabel(int column, int row) const;
     QTimer &timer(Timer which);
     const QTimer &timer(Timer which) const;
+    void stepDictionary(void (DictLibrary::*step)(), QWidget *button);
     void selectRow(int row);
     int selectedRow() const;
 

@@ -146,23 +146,23 @@ void TForm1::DictionaryChanged()
 
 void TForm1::BNextDictClick()
 {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    m_library->Next();
-    m_engine.ResetGame();
-    DictionaryChanged();
-    QApplication::restoreOverrideCursor();
-    if (m_ui->BNextDict->isVisible())
-        m_ui->ListView1->setFocus();
+    stepDictionary(&DictLibrary::Next, m_ui->BNextDict);
 }
 
 void TForm1::BPrevDictClick()
 {
+    stepDictionary(&DictLibrary::Previous, m_ui->BPrevDict);
+}
+
+void TForm1::stepDictionary(void (DictLibrary::*step)(), QWidget *button)
+{
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    m_library->Previous();
+    ((*m_library).*step)();
     m_engine.ResetGame();
     DictionaryChanged();
     QApplication::restoreOverrideCursor();
-    if (m_ui->BPrevDict->isVisible())
+    // The list takes the focus when the buttons are on screen.
+    if (button->isVisible())
         m_ui->ListView1->setFocus();
 }
 
