@@ -146,6 +146,10 @@ class Scenario:
         self.binary = binary
         self.name = name
         self.dir = os.path.join(base_dir, name)
+        repeat = 1
+        while os.path.exists(self.dir):
+            repeat += 1
+            self.dir = os.path.join(base_dir, f"{name}-{repeat}")
         self.home = os.path.join(self.dir, "home")
         self.workdir = os.path.join(self.dir, "work")
         for sub in (".config/Tolv", ".cache", ".local/share", "runtime"):
@@ -460,8 +464,8 @@ def scenario_flash(s):
     time.sleep(0.5)
     check(not program.main_viewable(), "a click on the tray icon brought the main window back during the flash")
 
-    s.x.xdotool("windowactivate", "--sync", str(flash_id))
-    s.x.key("alt+F4")
+    # The window manager's close request, as from the close button.
+    s.x.xlib.request_close(flash_id)
     wait_until("the flash window to close", lambda: s.x.hidden(flash_id))
     wait_until("the main window to come back", program.main_viewable)
     wait_until("the tray icon to go", lambda: program.tray_icon() is None)

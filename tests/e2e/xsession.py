@@ -129,28 +129,71 @@ class Shot:
         return None
 
 
-class _SelectionProbe:
-    """Asks the X server who owns a selection (Xlib through ctypes)."""
+class _XClientMessage(ctypes.Structure):
+    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
+                ("display", ctypes.c_void_p), ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
+                ("format", ctypes.c_int), ("data", ctypes.c_long * 5)]
+
+
+class _XEvent(ctypes.Union):
+    _fields_ = [("xclient", _XClientMessage), ("pad", ctypes.c_long * 24)]
+
+
+class _Xlib:
+    """The few Xlib calls that have no command-line tool here: who owns a
+    selection, and a close request to the window manager."""
+
+    CLIENT_MESSAGE = 33
+    SUBSTRUCTURE_NOTIFY_AND_REDIRECT = (1 << 19) | (1 << 20)
 
     def __init__(self, display):
         name = ctypes.util.find_library("X11") or "libX11.so.6"
-        self._x11 = ctypes.CDLL(name)
-        self._x11.XOpenDisplay.restype = ctypes.c_void_p
-        self._x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
-        self._x11.XInternAtom.restype = ctypes.c_ulong
-        self._x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
-        self._x11.XGetSelectionOwner.restype = ctypes.c_ulong
-        self._x11.XGetSelectionOwner.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
-        self._x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+        x11 = ctypes.CDLL(name)
+        x11.XOpenDisplay.restype = ctypes.c_void_p
+        x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+        x11.XInternAtom.restype = ctypes.c_ulong
+        x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+        x11.XGetSelectionOwner.restype = ctypes.c_ulong
+        x11.XGetSelectionOwner.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+        x11.XDefaultRootWindow.restype = ctypes.c_ulong
+        x11.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+        x11.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long,
+                                   ctypes.POINTER(_XEvent)]
+        x11.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
+        x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+        self._x11 = x11
         self._display = display
 
-    def owner(self, selection):
+    def _open(self):
         dpy = self._x11.XOpenDisplay(self._display.encode())
         if not dpy:
             raise E2EFailure(f"cannot open display {self._display}")
+        return dpy
+
+    def selection_owner(self, selection):
+        dpy = self._open()
         try:
-            atom = self._x11.XInternAtom(dpy, selection.encode(), 0)
-            return self._x11.XGetSelectionOwner(dpy, atom)
+            return self._x11.XGetSelectionOwner(dpy, self._x11.XInternAtom(dpy, selection.encode(), 0))
+        finally:
+            self._x11.XCloseDisplay(dpy)
+
+    def request_close(self, wid):
+        """_NET_CLOSE_WINDOW, as a pager or wmctrl -c sends it: the window
+        manager then asks the window to close, as its close button does."""
+        dpy = self._open()
+        try:
+            event = _XEvent()
+            event.xclient.type = self.CLIENT_MESSAGE
+            event.xclient.send_event = 1
+            event.xclient.window = wid
+            event.xclient.message_type = self._x11.XInternAtom(dpy, b"_NET_CLOSE_WINDOW", 0)
+            event.xclient.format = 32
+            event.xclient.data[0] = 0  # CurrentTime
+            event.xclient.data[1] = 2  # on behalf of the user
+            root = self._x11.XDefaultRootWindow(dpy)
+            if not self._x11.XSendEvent(dpy, root, 0, self.SUBSTRUCTURE_NOTIFY_AND_REDIRECT, ctypes.byref(event)):
+                raise E2EFailure("the close request could not be sent")
+            self._x11.XSync(dpy, 0)
         finally:
             self._x11.XCloseDisplay(dpy)
 
@@ -177,7 +220,7 @@ class XSession:
             os.makedirs(os.path.join(self.home, sub), exist_ok=True)
         os.chmod(os.path.join(self.home, "runtime"), 0o700)
         self._start_server()
-        self._tray_probe = _SelectionProbe(self.display)
+        self.xlib = _Xlib(self.display)
         # Russian letters on the keyboard itself (second group), so that
         # typing them needs no keymap change while the program reads keys.
         self.run("setxkbmap", "-layout", "us,ru")
@@ -277,7 +320,7 @@ class XSession:
                 process.wait(timeout=5)
 
     def _tray_ready(self):
-        if not self._tray_probe.owner("_NET_SYSTEM_TRAY_S0"):
+        if not self.xlib.selection_owner("_NET_SYSTEM_TRAY_S0"):
             return None
         for wid in self.search("--onlyvisible", "--name", "^panel$"):
             window = self.window(wid)
