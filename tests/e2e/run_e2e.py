@@ -12,6 +12,7 @@ screen is saved as a screenshot in the artifacts folder and its path printed.
 import argparse
 import os
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -30,7 +31,7 @@ MINIMISE_BUTTON = (380 + 7, 4 + 6)    # Button1 "-", 14 x 13
 CLOSE_BUTTON = (395 + 7, 4 + 6)       # Button2 "X", 14 x 13
 START_BUTTON = (303 + 32, 337 + 10)   # BStart "Запуск" / "Стоп", 65 x 20
 FIRST_TAB = (19 + 21, 18 + 12)        # the "Игра" tab at the top left of PageControl1
-# The game board sits inside the page control (19, 18, 377 x 288).
+# The page control (19, 18, 377 x 288) holds the game board and the dictionary list.
 PAGE_CONTROL = (19, 18, 19 + 377, 18 + 288)
 
 DEFAULT_BACKGROUND = (0xFF, 0x80, 0xFF)   # 0xFF80FF
@@ -127,9 +128,6 @@ class Lexomat:
             self.process.kill()
             self.process.wait(timeout=5)
 
-    def settings_path(self):
-        return os.path.join(self.home, ".config", "Tolv", "LX.ini")
-
     def main_viewable(self):
         return not self.x.hidden(self.main.id)
 
@@ -175,8 +173,11 @@ class Scenario:
     def logs(self):
         return [program.log_path for program in self.programs if os.path.exists(program.log_path)]
 
+    def settings_path(self):
+        return os.path.join(self.home, ".config", "Tolv", "LX.ini")
+
     def settings(self):
-        return read_settings(os.path.join(self.home, ".config", "Tolv", "LX.ini"))
+        return read_settings(self.settings_path())
 
     def cleanup(self):
         for program in self.programs:
@@ -287,7 +288,7 @@ def scenario_settings(s):
     changed in the file are read by the next start, applied, and survive its
     close."""
     s.write_dictionary(WORDS)
-    check(not os.path.exists(os.path.join(s.home, ".config", "Tolv", "LX.ini")), "the home is not fresh")
+    check(not os.path.exists(s.settings_path()), "the home is not fresh")
     s.program().start().close_with_button()
 
     root = s.settings().get("", {})
@@ -311,7 +312,7 @@ def scenario_settings(s):
     changed["START_FIELDS"] = dword(90)
     changed["DEFAULT_BGCOLOR"] = dword(green[2] << 16 | green[1] << 8 | green[0])
     changed["FIRST_LANCH"] = "sz:YES"
-    write_settings(os.path.join(s.home, ".config", "Tolv", "LX.ini"), changed)
+    write_settings(s.settings_path(), changed)
 
     second = s.program().start()
     s.x.park_pointer()
@@ -393,12 +394,11 @@ def scenario_game(s):
 
     program.click(START_BUTTON)
     s.x.park_pointer()
-    ink = wait_until("words on the board after 'Запуск'", lambda: board_ink(s.x, program) > 300, timeout=5)
+    wait_until("words on the board after 'Запуск'", lambda: board_ink(s.x, program) > 300, timeout=5)
 
     program.click(START_BUTTON)
     s.x.park_pointer()
     wait_until("a plain board after 'Стоп'", lambda: board_ink(s.x, program) == 0, timeout=5)
-    check(ink, "no words were drawn")
     program.close_with_button()
 
 
@@ -427,7 +427,7 @@ def scenario_flash(s):
     always-on-top "25-й кадр" window in the screen's top-right corner; closing
     it brings the main window back, removes the icon and saves its place."""
     s.write_dictionary(WORDS)
-    write_settings(os.path.join(s.home, ".config", "Tolv", "LX.ini"), {"DEFAULT_MODE": dword(2)})
+    write_settings(s.settings_path(), {"DEFAULT_MODE": dword(2)})
     program = s.program().start()
 
     program.click(START_BUTTON)
@@ -504,12 +504,16 @@ def main():
     parser.add_argument("--keep", action="store_true", help="keep the temporary folders")
     args = parser.parse_args()
 
+    # A test runner's timeout ends the run through the clean-up below, so the
+    # display and its clients do not outlive it.
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit("terminated"))
     binary = os.path.abspath(args.binary)
     names = args.scenario or list(SCENARIOS)
     artifacts = os.path.abspath(args.artifacts or os.path.join(tempfile.gettempdir(), "lexomat-e2e-artifacts"))
     base_dir = tempfile.mkdtemp(prefix="lexomat-e2e-")
     x = XSession(base_dir)
     failures = []
+    passed = 0
     began = time.monotonic()
     try:
         x.start()
@@ -539,6 +543,7 @@ def main():
                     shutil.copyfile(log, log_copy)
                     print(f"  program output: {log_copy}", flush=True)
             else:
+                passed += 1
                 print(f"PASS {name} ({time.monotonic() - started:.1f} s)", flush=True)
             finally:
                 scenario.cleanup()
@@ -553,8 +558,7 @@ def main():
             shutil.rmtree(base_dir, ignore_errors=True)
         elif failures:
             print(f"work folders kept in {base_dir}", flush=True)
-    print(f"{len(names) - len([f for f in failures if f != 'setup'])}/{len(names)} scenarios passed "
-          f"in {time.monotonic() - began:.1f} s", flush=True)
+    print(f"{passed}/{len(names)} scenarios passed in {time.monotonic() - began:.1f} s", flush=True)
     return 1 if failures else 0
 
 

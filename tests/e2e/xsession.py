@@ -71,10 +71,6 @@ class Shot:
         self.height = height
         self.data = data
 
-    def rgb(self, x, y):
-        i = (y * self.width + x) * 3
-        return self.data[i], self.data[i + 1], self.data[i + 2]
-
     def box_of(self, colour, left, top, right, bottom, min_run=1):
         """Bounding box (left, top, right, bottom; right and bottom exclusive)
         of the runs of at least min_run pixels of exactly this colour along
@@ -208,6 +204,7 @@ class XSession:
         self.display = None
         self._processes = []  # (name, Popen), in start order
         self.tray_panel = None
+        self.xlib = None
 
     # -- life -------------------------------------------------------------
 
