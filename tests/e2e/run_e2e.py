@@ -339,7 +339,7 @@ def scenario_dictionary(s):
     s.x.key("Right")  # the tab bar has the focus: on to "Словари"
     s.x.park_pointer()
     time.sleep(0.3)
-    box, before = list_bottom_ink(s.x, program)
+    _, before = list_bottom_ink(s.x, program)
     check(before is not None, "the dictionary list shows no rows")
 
     s.x.key("Insert")
