@@ -97,12 +97,8 @@ void TCadr::FormActivate()
         }
     }
 
-    if (state.flashLeft <= 0 || state.flashTop <= 0) {
-        const QRect desktop = QGuiApplication::primaryScreen()->geometry();
-        state.flashLeft = desktop.x() + desktop.width() - frameGeometry().width();
-        state.flashTop = desktop.y();
-    }
-    move(state.flashLeft, state.flashTop);
+    m_inCorner = state.flashLeft <= 0 || state.flashTop <= 0;
+    placeFrame();
 
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, toQColor(state.bgColor));
@@ -113,6 +109,32 @@ void TCadr::FormActivate()
 
     state.mainWindowInCharge = false;
     m_timer->start();
+}
+
+// Puts the window's outer top-left corner at the saved position, or flush in
+// the screen's top-right corner.
+void TCadr::placeFrame()
+{
+    PRG_STAT &state = *m_objects.state;
+    if (m_inCorner) {
+        const QRect desktop = QGuiApplication::primaryScreen()->geometry();
+        state.flashLeft = desktop.x() + desktop.width() - frameGeometry().width();
+        state.flashTop = desktop.y();
+    }
+    move(state.flashLeft, state.flashTop);
+}
+
+bool TCadr::event(QEvent *event)
+{
+    // Placed before it was framed, the window's client area sat where its
+    // frame should be: once the frame is known, place the frame itself.
+    const bool mayHaveFrame = event->type() == QEvent::Move || event->type() == QEvent::WindowActivate;
+    if (mayHaveFrame && m_activated && !m_framePlaced && isVisible()
+        && frameGeometry().topLeft() != geometry().topLeft()) {
+        m_framePlaced = true;
+        placeFrame();
+    }
+    return QDialog::event(event);
 }
 
 void TCadr::Timer1Timer()

@@ -34,6 +34,7 @@ public Q_SLOTS:
     void reject() override;
 
 protected:
+    bool event(QEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
@@ -41,9 +42,14 @@ protected:
 private:
     void FormActivate();
     void FormClose();
+    void placeFrame();
 
     ProcessObjects &m_objects;
     std::unique_ptr<Ui::Cadr> m_ui;
     QTimer *m_timer;
     bool m_activated = false;
+    // The corner position depends on the window's outer width, which is
+    // known only once the window manager has framed the window.
+    bool m_inCorner = false;
+    bool m_framePlaced = false;
 };
