@@ -104,11 +104,27 @@ private:
         QVERIFY2(clock.elapsed() < 5000, qPrintable(u"the save took %1 ms"_s.arg(clock.elapsed())));
     }
 
+    // The kills fall anywhere within a few saves: how long one save of the
+    // settings and an edited dictionary takes here (much longer in a
+    // sanitizer build) sets the longest delay.
     KillLoop loopFor(const char *mode)
     {
+        const QString folder = m_tmp->filePath(u"calibration"_s) + u'/';
+        QDir().mkpath(folder);
+        INIT registry(m_tmp->filePath(u"calibration.ini"_s));
+        const SettingsVersions::Version version = SettingsVersions::version(1, folder);
+        auto library = std::make_unique<DictLibrary>(folder, folder);
+        library->file->lines = SaveLoop::version(0);
+        library->file->modified = 1;
+        QElapsedTimer clock;
+        clock.start();
+        SaveSettings(version.state, registry, version.speed, library);
+        const auto saveMicroseconds = static_cast<int>(clock.nsecsElapsed() / 1000);
+
         KillLoop loop;
         loop.program = QStringLiteral(SAVE_LOOP_BINARY);
         loop.arguments = {QLatin1String(mode), m_settings, m_folder};
+        loop.maxDelayMicroseconds = std::max(loop.maxDelayMicroseconds, 4 * saveMicroseconds);
         return loop;
     }
 
