@@ -231,13 +231,12 @@ int WordFile::Load()
     if (in.error() != QFileDevice::NoError)
         return status = Unreadable;
 
-    lines = splitLines(decodeFile(data));
-    for (QString &line : lines) {
+    const QString text = decodeFile(data);
+    for (const QString &stored : splitLines(text)) {
         // A line that cannot be in the stored form is real text already (a
         // file written by another editor); it is kept as it is, so that a
         // later save does not erase it.
-        if (std::optional<QString> text = fromStoredForm(line))
-            line = std::move(*text);
+        lines.append(fromStoredForm(stored).value_or(stored));
     }
     return status = statusFor(lines.size());
 }
