@@ -23,7 +23,6 @@
 #include <unistd.h>
 
 #include <map>
-#include <set>
 
 using namespace Qt::StringLiterals;
 
