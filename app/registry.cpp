@@ -1,5 +1,8 @@
 #include "app/registry.h"
 
+#include <QFile>
+#include <QFileInfo>
+#include <QLockFile>
 #include <QSettings>
 
 namespace {
@@ -10,6 +13,27 @@ const QString NumberTag = QStringLiteral("dword:");
 QString invalidType(const QString &name)
 {
     return QStringLiteral("Invalid data type for '%1'").arg(name);
+}
+
+// QSettings writes under a lock file beside the settings file. A writer
+// killed right after making that file leaves it empty, and QSettings then
+// waits 30 seconds before it takes the lock as stale, with the window frozen;
+// the same holds for the second lock file that guards the removal of a stale
+// one. Only this program writes its settings, one instance per user, and it
+// writes them from one thread: a removal lock found here is always left over,
+// and a lock that is older than a second belongs to no one.
+void clearStaleLock(const QString &settingsFile)
+{
+    const QString lockPath = settingsFile + QStringLiteral(".lock");
+    const QString removalLockPath = lockPath + QStringLiteral(".rmlock");
+    if (QFileInfo::exists(removalLockPath))
+        QFile::remove(removalLockPath);
+    if (!QFileInfo::exists(lockPath))
+        return;
+    QLockFile lock(lockPath);
+    lock.setStaleLockTime(1000);
+    if (lock.tryLock(1500))
+        lock.unlock();
 }
 
 } // namespace
@@ -93,6 +117,7 @@ void INIT::CloseKey()
         return;
     m_open = false;
     m_group.clear();
+    clearStaleLock(fileName());
     m_settings->sync();
     if (m_settings->status() != QSettings::NoError)
         throw RegistryError(QStringLiteral("Failed to write the settings file '%1'").arg(fileName()));

@@ -119,7 +119,14 @@ void DictLibrary::Next()
     const int pos = IndexOf(currentPath);
     if (pos == 0)
         return;
-    const int i = pos < fileCount ? pos : 0;
+    // Files of the same number give the same name more than once (a copy
+    // "tom_5.wrd.bak" beside "tom_5.wrd"). IndexOf finds the first of them,
+    // so the step goes past them all; otherwise ">>" would never leave it.
+    int i = pos;
+    while (i < fileCount && names[static_cast<std::size_t>(i)] == names[static_cast<std::size_t>(pos - 1)])
+        ++i;
+    if (i >= fileCount)
+        i = 0;
     open(folder + names[static_cast<std::size_t>(i)]);
 }
 

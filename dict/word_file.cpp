@@ -3,9 +3,12 @@
 #include "dict/cp1251.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QtEndian>
 
+#include <algorithm>
+#include <cstring>
 #include <optional>
 
 namespace {
@@ -23,21 +26,31 @@ QString decodeFile(const QByteArray &data)
     QString text;
     if (size >= 2 && ((bytes[0] == 0xFF && bytes[1] == 0xFE) || (bytes[0] == 0xFE && bytes[1] == 0xFF))) {
         const bool little = bytes[0] == 0xFF;
-        text.reserve((size - 2) / 2);
+        text.resize((size - 2) / 2);
+        QChar *out = text.data();
+        qsizetype n = 0;
         for (qsizetype i = 2; i + 1 < size; i += 2) {
             const char16_t unit = little ? qFromLittleEndian<quint16>(bytes + i) : qFromBigEndian<quint16>(bytes + i);
-            text.append(QChar(unit));
+            if (unit == 0)
+                break;
+            out[n++] = QChar(unit);
         }
-    } else if (size >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF) {
-        text = QString::fromUtf8(data.constData() + 3, size - 3);
-    } else {
-        text.reserve(size);
-        for (qsizetype i = 0; i < size; ++i)
-            text.append(QChar(Cp1251::toUnicode(bytes[i])));
+        text.truncate(n);
+        return text;
     }
-    const qsizetype end = text.indexOf(QChar(u'\0'));
-    if (end >= 0)
-        text.truncate(end);
+    if (size >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF) {
+        text = QString::fromUtf8(data.constData() + 3, size - 3);
+        const qsizetype end = text.indexOf(QChar(u'\0'));
+        if (end >= 0)
+            text.truncate(end);
+        return text;
+    }
+    const auto *zero = static_cast<const uchar *>(std::memchr(bytes, 0, static_cast<std::size_t>(size)));
+    const qsizetype length = zero ? zero - bytes : size;
+    text.resize(length);
+    QChar *out = text.data();
+    for (qsizetype i = 0; i < length; ++i)
+        out[i] = QChar(Cp1251::toUnicode(bytes[i]));
     return text;
 }
 
@@ -74,26 +87,29 @@ QStringList splitLines(QStringView text)
 // well-formed UTF-8. Sequences of 1 to 3 bytes cover what the program writes,
 // the surrogate code units of 3 bytes included; sequences of 4 bytes come from
 // plain UTF-8 files and give a surrogate pair. Overlong forms are refused.
-std::optional<QString> fromStoredForm(QStringView line)
+std::optional<QString> fromStoredForm(const QString &line)
 {
-    QByteArray bytes;
-    bytes.reserve(line.size());
-    for (const QChar ch : line) {
-        const auto byte = Cp1251::fromUnicode(ch.unicode());
-        if (!byte)
-            return std::nullopt;
-        bytes.append(static_cast<char>(*byte));
-    }
-
-    const auto *b = reinterpret_cast<const uchar *>(bytes.constData());
-    const qsizetype size = bytes.size();
-    QString text;
-    text.reserve(size);
+    const qsizetype size = line.size();
+    const QChar *in = line.constData();
     qsizetype i = 0;
+    while (i < size && in[i].unicode() < 0x80)
+        ++i;
+    if (i == size)
+        return line; // plain ASCII is its own stored form
+
+    // Every code unit of the text takes at least one byte, so the text is
+    // never longer than its stored form.
+    QString text(size, Qt::Uninitialized);
+    QChar *out = text.data();
+    std::copy(in, in + i, out);
+    qsizetype n = i;
+    const auto byteAt = [in](qsizetype k) { return Cp1251::byteOf(in[k].unicode()); };
     while (i < size) {
-        const uchar lead = b[i];
+        const int lead = byteAt(i);
+        if (lead < 0)
+            return std::nullopt;
         if (lead < 0x80) {
-            text.append(QChar(char16_t(lead)));
+            out[n++] = QChar(char16_t(lead));
             ++i;
             continue;
         }
@@ -112,21 +128,22 @@ std::optional<QString> fromStoredForm(QStringView line)
         if (size - i <= trail)
             return std::nullopt; // cut off at the end of the line
         for (int k = 1; k <= trail; ++k) {
-            const uchar next = b[i + k];
-            if ((next & 0xC0u) != 0x80u)
+            const int next = byteAt(i + k);
+            if (next < 0 || (next & 0xC0) != 0x80)
                 return std::nullopt;
-            code = (code << 6) | (next & 0x3Fu);
+            code = (code << 6) | (char32_t(next) & 0x3Fu);
         }
         if (code < least || code > 0x10FFFF)
             return std::nullopt;
         if (code >= 0x10000) {
-            text.append(QChar(QChar::highSurrogate(code)));
-            text.append(QChar(QChar::lowSurrogate(code)));
+            out[n++] = QChar(QChar::highSurrogate(code));
+            out[n++] = QChar(QChar::lowSurrogate(code));
         } else {
-            text.append(QChar(static_cast<char16_t>(code)));
+            out[n++] = QChar(static_cast<char16_t>(code));
         }
         i += trail + 1;
     }
+    text.truncate(n);
     return text;
 }
 
@@ -202,6 +219,11 @@ int WordFile::Load()
     // A missing dictionary starts as an empty file; an existing one is not
     // touched, and a failure here shows up as an unreadable file below.
     QFile(path).open(QIODevice::WriteOnly | QIODevice::NewOnly);
+
+    // Only a regular file can be a dictionary: reading a named pipe would
+    // wait for a writer for ever, and a device such as /dev/zero never ends.
+    if (const QFileInfo info(path); info.exists() && !info.isFile())
+        return status = Unreadable;
 
     QFile in(path);
     if (!in.open(QIODevice::ReadOnly))

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// What the fuzz targets demand of the dictionary code, shared with the Qt
+// test that replays the seed corpus and every input that once failed. Each
+// check returns an empty string when the input is handled soundly, otherwise
+// what went wrong.
+namespace FuzzChecks {
+
+// The bytes as a dictionary file: loading leaves the file as it was, the
+// status fits the number of lines, no line holds a line break, and a save
+// followed by a load gives the same lines (a second save the same bytes).
+QString wordFileRoundTrip(const QByteArray &data, const QString &workFolder);
+
+// The bytes as UTF-16LE text: every line of it split into fields as the word
+// store does, compared with a plain model of the split; then all lines
+// loaded into a store and drawn until none is left.
+QString wordRecords(const QByteArray &data);
+
+// The bytes as up to 16 file names, separated by '/': each name's number
+// against a plain model; then the names created as files in an empty folder
+// that the dictionary library opens, scans and walks.
+QString folderNames(const QByteArray &data, const QString &workFolder);
+
+} // namespace FuzzChecks
