@@ -58,7 +58,8 @@ QPixmap Artwork::applicationPixmap(int size)
 QIcon Artwork::applicationIcon()
 {
     QIcon icon;
-    for (const int size : {16, 24, 32, 48, 64, 128, 256})
+    // Window and tray sizes; larger ones come from the installed icon theme.
+    for (const int size : {16, 22, 24, 32, 48, 64})
         icon.addPixmap(applicationPixmap(size));
     return icon;
 }

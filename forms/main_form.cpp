@@ -39,7 +39,8 @@ TForm1::TForm1(ProcessObjects &objects, QWidget *parent)
     , m_engine(objects, *this)
 {
     m_ui->setupUi(this);
-    setWindowIcon(Artwork::applicationIcon());
+    const QIcon icon = Artwork::applicationIcon();
+    setWindowIcon(icon);
 
     QPalette framePalette = palette();
     framePalette.setColor(QPalette::Window, WindowBlue);
@@ -71,7 +72,7 @@ TForm1::TForm1(ProcessObjects &objects, QWidget *parent)
     connect(m_ui->Button5, &QPushButton::clicked, this, &TForm1::Button5Click);
     connect(m_ui->PageControl1, &QTabWidget::currentChanged, this, &TForm1::PageControl1Change);
 
-    setUpTray();
+    setUpTray(icon);
     setUpGameTab();
     setUpDictionariesTab();
     setUpAboutTab();
@@ -334,7 +335,7 @@ void TForm1::TrayCommand(int id)
     }
 }
 
-void TForm1::setUpTray()
+void TForm1::setUpTray(const QIcon &icon)
 {
     const TrayIcon::MenuItems items = {
         {Requests::CommandRestore, QStringLiteral("Восстановить")},
@@ -344,7 +345,7 @@ void TForm1::setUpTray()
         {0, QString()},
         {Requests::CommandExit, QStringLiteral("Выход")},
     };
-    m_tray = new TrayIcon(Artwork::applicationIcon(), QStringLiteral("Lexomat"), items, this);
+    m_tray = new TrayIcon(icon, QStringLiteral("Lexomat"), items, this);
     connect(m_tray, &TrayIcon::message, this, &TForm1::RouteTrayMessage);
 }
 

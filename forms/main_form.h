@@ -12,6 +12,7 @@
 
 class DictLibrary;
 class FindDialog;
+class QIcon;
 class QLabel;
 class QMenu;
 class TrayIcon;
@@ -121,7 +122,7 @@ private:
     void setUpGameTab();
     void setUpDictionariesTab();
     void setUpAboutTab();
-    void setUpTray();
+    void setUpTray(const QIcon &icon);
     bool dragEvent(QEvent *event);
     bool boardEvent(QObject *watched, QEvent *event);
     bool aboutMouseMove(QObject *watched);

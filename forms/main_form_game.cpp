@@ -118,20 +118,20 @@ bool TForm1::boardEvent(QObject *watched, QEvent *event)
     if (watched == m_ui->Image3 || watched == m_ui->Image4) {
         auto *arrow = static_cast<QLabel *>(watched);
         const int tag = arrow->property("tag").toInt();
-        const auto *mouse = static_cast<QMouseEvent *>(event);
-        if (event->type() == QEvent::MouseButtonPress && mouse->button() == Qt::LeftButton) {
+        const bool press = event->type() == QEvent::MouseButtonPress;
+        if ((!press && event->type() != QEvent::MouseButtonRelease)
+            || static_cast<QMouseEvent *>(event)->button() != Qt::LeftButton)
+            return false;
+        if (press) {
             arrow->setPixmap(Artwork::speedArrow(tag + 1));
             arrow->repaint();
             m_engine.Image4MouseDown(tag);
             return true;
         }
-        if (event->type() == QEvent::MouseButtonRelease && mouse->button() == Qt::LeftButton) {
-            arrow->setPixmap(Artwork::speedArrow(tag));
-            arrow->repaint();
-            m_engine.Image4MouseUp(tag);
-            return true;
-        }
-        return false;
+        arrow->setPixmap(Artwork::speedArrow(tag));
+        arrow->repaint();
+        m_engine.Image4MouseUp(tag);
+        return true;
     }
     const QVariant tag = watched->property("tag");
     auto *label = qobject_cast<QLabel *>(watched);

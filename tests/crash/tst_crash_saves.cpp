@@ -210,10 +210,15 @@ private Q_SLOTS:
         const bool ok = loop.run([&](QString &why) -> QString {
             const int settingsVersion = versionOf(readBytes(m_settings), settings);
             const int dictionaryVersion = versionOf(readBytes(m_dictionary), dictionaries);
-            // An interrupted save must leave nothing beside the dictionary:
-            // the folder scan would list it as one more dictionary.
-            const QStringList entries =
-                QDir(m_folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+            // An interrupted save may leave its hidden temporary file behind,
+            // but nothing that the folder scan would list as one more
+            // dictionary (a name holding ".wrd").
+            QStringList entries;
+            for (const QString &entry :
+                 QDir(m_folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
+                if (entry.contains(u".wrd"_s) || entry.contains(u".WRD"_s))
+                    entries.append(entry);
+            }
             if (settingsVersion < 0)
                 why = u"the settings file is neither version"_s;
             else if (dictionaryVersion < 0)
