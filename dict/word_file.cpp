@@ -1,19 +1,16 @@
 #include "dict/word_file.h"
 
 #include "dict/cp1251.h"
+#include "dict/file_replace.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QDir>
-#include <QTemporaryFile>
 #include <QtEndian>
 
 #include <algorithm>
 #include <cstring>
 #include <optional>
 
-#include <cstdio>
-#include <unistd.h>
 
 namespace {
 
@@ -249,43 +246,9 @@ int WordFile::Load()
     return status = statusFor(lines.size());
 }
 
-namespace {
-
-// Replaces the file's content so that at every moment it holds either the old
-// or the new content. The new content goes to a temporary file in the same
-// folder that is renamed over the old one once it is complete; its name
-// carries no ".wrd", so one left behind by an interrupted save is never taken
-// for a dictionary. Where the folder allows no new file, the file is written
-// in place, which is no worse than having no temporary file.
-bool replaceContent(const QString &path, const QByteArray &data)
-{
-    const QFileInfo link(path);
-    const QFileInfo target(link.isSymLink() && !link.canonicalFilePath().isEmpty() ? link.canonicalFilePath() : path);
-    if (target.isDir())
-        return false;
-    QTemporaryFile temp(target.absoluteDir().filePath(QStringLiteral(".lexomat-save-XXXXXX")));
-    if (temp.open()) {
-        const QString tempName = temp.fileName();
-        temp.setPermissions(target.exists() ? QFile::permissions(target.filePath())
-                                            : QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
-        if (temp.write(data) != data.size() || !temp.flush() || ::fsync(temp.handle()) != 0)
-            return false;
-        if (std::rename(QFile::encodeName(tempName).constData(), QFile::encodeName(target.filePath()).constData()) != 0)
-            return false;
-        temp.setAutoRemove(false);
-        return true;
-    }
-    QFile out(target.filePath());
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
-    return out.write(data) == data.size() && out.flush();
-}
-
-} // namespace
-
 int WordFile::Save()
 {
     if (path.isEmpty())
         return -1;
-    return replaceContent(path, encodeFile(lines)) ? 1 : -1;
+    return ReplaceFileContent(path, encodeFile(lines)) ? 1 : -1;
 }

@@ -1,12 +1,12 @@
 #include "tools/wrd/folder_import.h"
 
 #include "dict/dict_library.h"
+#include "dict/file_replace.h"
 #include "dict/word_file.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QSet>
 
 #include <algorithm>
@@ -35,12 +35,7 @@ std::optional<QByteArray> readWhole(const QString &path)
 
 bool writeWhole(const QString &path, const QByteArray &data)
 {
-    QSaveFile file(path);
-    file.setDirectWriteFallback(true);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    file.write(data);
-    return file.commit();
+    return ReplaceFileContent(path, data);
 }
 
 } // namespace
