@@ -1,5 +1,6 @@
 #include "dict/word_file.h"
 #include "tools/wrd/folder_import.h"
+#include "folder_files.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,24 +20,7 @@ QStringList numberedLines(const QString &prefix, int count)
     return lines;
 }
 
-void writeDictionary(const QString &path, const QStringList &lines)
-{
-    WordFile file(path);
-    file.lines = lines;
-    QCOMPARE(file.Save(), 1);
-}
 
-// Every entry of a folder with its bytes.
-QMap<QString, QByteArray> snapshot(const QString &folder)
-{
-    QMap<QString, QByteArray> files;
-    const QDir dir(folder);
-    for (const QString &name : dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)) {
-        QFile file(dir.filePath(name));
-        files.insert(name, file.open(QIODevice::ReadOnly) ? file.readAll() : "<unreadable>"_ba);
-    }
-    return files;
-}
 
 using LineCounts = QMap<int, int>; // dictionary number -> lines
 

@@ -2,6 +2,7 @@
 // it prints, and what it leaves in the folders.
 
 #include "dict/word_file.h"
+#include "folder_files.h"
 
 #include <QDir>
 #include <QFile>
@@ -50,21 +51,7 @@ QByteArray readBytes(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-void writeDictionary(const QString &path, const QStringList &lines)
-{
-    WordFile file(path);
-    file.lines = lines;
-    QCOMPARE(file.Save(), 1);
-}
 
-QMap<QString, QByteArray> snapshot(const QString &folder)
-{
-    QMap<QString, QByteArray> files;
-    const QDir dir(folder);
-    for (const QString &name : dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot))
-        files.insert(name, readBytes(dir.filePath(name)));
-    return files;
-}
 
 QByteArray goodLines(int count)
 {
