@@ -137,7 +137,8 @@ function readFrequencies(dir) {
             // The lemmatiser reads "hoping" as "hop" and "stared" as "star";
             // those would double their last letter ("hopping", "starred").
             if (/(ing|ed)$/.test(form) && !form.endsWith(`${read}${read.slice(-1)}${form.endsWith('ed') ? 'ed' : 'ing'}`)
-                && counts.has(read + 'e') && (!counts.has(read) || /[^aeiou][aeiou][^aeiouwxy]$/.test(read)))
+                && (counts.get(read + 'e') || 0) >= count / 10
+                && (!counts.has(read) || /[^aeiou][aeiou][^aeiouwxy]$/.test(read)))
                 lemma = read + 'e';
             candidates.add(lemma);
         }
