@@ -208,14 +208,12 @@ function contentForms(freq) {
     return freq.forms.filter((item) => item.kind === 'content');
 }
 
-// How often a word of the lists occurs: its own forms, or the entry itself
-// when the frequency list counts it as a form of another word.
+// How often a word of the lists occurs: with its forms, or as it is spelt
+// where that is more ("better" is counted as a form of "good").
 function frequencyOf(freq, word) {
     const key = word.toLowerCase();
-    if (freq.totals.has(key))
-        return freq.totals.get(key);
     const form = freq.formIndex.get(key);
-    return form ? form.count : 0;
+    return Math.max(freq.totals.get(key) || 0, form ? form.count : 0);
 }
 
 // ------------------------------------------------------------ the word lists
