@@ -43,6 +43,8 @@ const MinWords = 65;
 const MaxWords = 66;
 const MaxField = 35;
 const MaxMeanings = 3;
+// The board shows the first two meanings in a column that cuts longer text.
+const BoardChars = 26;
 const Tops = [1000, 2000, 3000];
 const Required = { 2000: 95, 3000: 90 };
 
@@ -284,6 +286,10 @@ function checkLists(lists, faults, notes) {
             if (board.has(shown))
                 faults.push(`${entry.file}:${entry.line}: «${entry.word}» shows «${shown}» as «${board.get(shown)}» does`);
             board.set(shown, entry.word);
+            entry.meanings.slice(0, 2).forEach((shownMeaning, index) => {
+                if (shownMeaning.length > BoardChars)
+                    notes.push(`${entry.file}:${entry.line}: «${entry.word}» meaning ${index + 1} has ${shownMeaning.length} characters; the board may cut it`);
+            });
             const meaning = entry.meanings[0];
             if (meaning === undefined)
                 continue;
