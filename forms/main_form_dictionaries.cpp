@@ -241,6 +241,7 @@ void TForm1::BAdd_WordClick()
         return;
     if (m_library->file->lines.size() >= WordFile::FullAt) {
         MessageBoxes::information(this, DictionaryIsFull);
+        const QString fullPath = m_library->file->path;
         m_library->file->SaveOrRescue();
         QString path = m_library->FindNotFull();
         if (path == QLatin1String("0"))
@@ -252,9 +253,14 @@ void TForm1::BAdd_WordClick()
         m_library.reset();
         m_library = std::make_unique<DictLibrary>(state.dictDir, state.defaultDictDir, path);
         DictionaryChanged();
-        // A folder that takes no new file: the word has nowhere to go.
+        // A folder that takes no new file: the word has nowhere to go, and
+        // the full dictionary stays the current one.
         if (const WordFile &file = *m_library->file; file.status == WordFile::Unreadable) {
-            MessageBoxes::information(this, FileNotices::newDictionaryNotCreated(file.path, file.loadError));
+            const QString notCreated = FileNotices::newDictionaryNotCreated(file.path, file.loadError);
+            m_library.reset();
+            m_library = std::make_unique<DictLibrary>(state.dictDir, state.defaultDictDir, fullPath);
+            DictionaryChanged();
+            MessageBoxes::information(this, notCreated);
             return;
         }
     }

@@ -3,6 +3,7 @@
 
 #include "dict/word_file.h"
 #include "folder_files.h"
+#include "platform/single_instance.h"
 #include "support/unprivileged.h"
 
 #include <QDir>
@@ -100,6 +101,8 @@ private Q_SLOTS:
     void starterFindsTheInstalledCourse();
     void commandLine_data();
     void commandLine();
+    void writesNothingWhileLexomatRuns();
+    void importLeavesADictionaryItMayNotWriteAlone();
 };
 
 void TestLexomatWrd::badInputWritesNothing_data()
@@ -496,6 +499,78 @@ void TestLexomatWrd::commandLine()
     for (const QString &text : shown)
         QVERIFY2(QString(result.out + result.err).contains(text), qPrintable(text));
     QVERIFY(QDir(dir.path()).isEmpty());
+}
+
+// Lexomat writes its current dictionary back when it closes: an import
+// meanwhile would be lost.
+void TestLexomatWrd::writesNothingWhileLexomatRuns()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString folder = dir.filePath(u"dict"_s);
+    QVERIFY(QDir().mkpath(folder));
+    writeDictionary(folder + u"/tom_0.wrd"_s, {u"cat,кошка,"_s});
+    writeBytes(dir.filePath(u"words.txt"_s), goodLines(3));
+    writeStarter(dir.filePath(u"starter"_s), {starterLines(u"a"_s, 0, 10)});
+    const QMap<QString, QByteArray> before = snapshot(folder);
+
+    {
+        // Where a running Lexomat holds its lock, for this environment.
+        const SingleInstanceLock running(SingleInstanceLock::ProgramName);
+        QCOMPARE(running.state(), SingleInstanceLock::State::Acquired);
+        for (const QStringList &arguments : {QStringList{u"import"_s, u"words.txt"_s, u"dict"_s},
+                                             QStringList{u"create"_s, u"words.txt"_s, u"dict/tom_5.wrd"_s},
+                                             QStringList{u"starter"_s, u"--from"_s, u"starter"_s, u"dict"_s}}) {
+            const Result result = runWrd(arguments, dir.path());
+            QCOMPARE(result.code, 1);
+            QVERIFY2(result.err.contains(u"Lexomat is running"_s), qPrintable(result.err));
+            QCOMPARE(snapshot(folder), before);
+        }
+        // Reading goes on.
+        QCOMPARE(runWrd({u"export"_s, u"dict/tom_0.wrd"_s}, dir.path()).code, 0);
+        QCOMPARE(runWrd({u"check"_s, u"dict"_s}, dir.path()).code, 0);
+    }
+    QCOMPARE(runWrd({u"import"_s, u"words.txt"_s, u"dict"_s}, dir.path()).code, 0);
+    QCOMPARE(WordFile(folder + u"/tom_0.wrd"_s).lines.size(), 4);
+}
+
+// Run by the learner, not by root: a read-only dictionary is not filled
+// up, and one that cannot be read is passed by. The binary is copied to
+// where the unprivileged account may run it.
+void TestLexomatWrd::importLeavesADictionaryItMayNotWriteAlone()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QVERIFY(QFile::copy(QStringLiteral(WRD_BINARY), dir.filePath(u"lexomat-wrd"_s)));
+    const QString folder = dir.filePath(u"dict"_s);
+    QVERIFY(QDir().mkpath(folder));
+    writeDictionary(folder + u"/tom_0.wrd"_s, {u"cat,кошка,"_s});
+    writeDictionary(folder + u"/tom_1.wrd"_s, {u"dog,собака,"_s});
+    writeBytes(dir.filePath(u"words.txt"_s), goodLines(3));
+    QVERIFY(QDir().mkpath(dir.filePath(u"runtime"_s)));
+    Unprivileged::handOver(dir.path());
+    QVERIFY(QFile::setPermissions(folder + u"/tom_0.wrd"_s, QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther));
+    QVERIFY(QFile::setPermissions(folder + u"/tom_1.wrd"_s, QFileDevice::Permissions()));
+    const QMap<QString, QByteArray> before = snapshot(folder);
+
+    const QString answer = Unprivileged::run([&dir] {
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(u"XDG_RUNTIME_DIR"_s, dir.filePath(u"runtime"_s));
+        env.insert(u"HOME"_s, dir.path());
+        process.setProcessEnvironment(env);
+        process.setWorkingDirectory(dir.path());
+        process.start(dir.filePath(u"lexomat-wrd"_s), {u"import"_s, u"words.txt"_s, u"dict"_s});
+        UNPRIV_CHECK(process.waitForFinished(30000));
+        const QString err = QString::fromUtf8(process.readAllStandardError());
+        UNPRIV_CHECK(process.exitCode() == 1);
+        UNPRIV_CHECK(err.contains(u"nothing was imported"_s));
+        return QString();
+    });
+    QVERIFY2(answer.isEmpty(), qPrintable(answer));
+    QCOMPARE(snapshot(folder), before); // read by root
+    const QFileDevice::Permissions kept = QFile::permissions(folder + u"/tom_0.wrd"_s);
+    QCOMPARE(kept & (QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther), QFileDevice::Permissions());
 }
 
 QTEST_GUILESS_MAIN(TestLexomatWrd)

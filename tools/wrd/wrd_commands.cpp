@@ -2,6 +2,7 @@
 
 #include "dict/dict_library.h"
 #include "dict/word_file.h"
+#include "platform/single_instance.h"
 #include "tools/wrd/folder_import.h"
 #include "tools/wrd/starter_course.h"
 #include "tools/wrd/word_list.h"
@@ -12,6 +13,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <memory>
 #include <optional>
 
 using namespace Qt::StringLiterals;
@@ -67,7 +69,11 @@ tab. Blanks around a field are removed, empty meanings are left out, blank
 lines are skipped. A field holds at most 35 characters and no comma. Every
 fault is reported as FILE:LINE: what is wrong, and nothing is written.
 
-Exit status: 0 done, 1 bad input or faults found, 2 wrong command line.
+import, create and starter write nothing while Lexomat runs for the same user:
+close it first (it writes its current dictionary back when it closes).
+
+Exit status: 0 done, 1 bad input, faults found or Lexomat running,
+2 wrong command line.
 
 Options:
   -h, --help     Shows this text.
@@ -170,8 +176,23 @@ int exportDictionary(const QString &path, QTextStream &out, QTextStream &err)
     return Done;
 }
 
+// Lexomat writes its current dictionary back when it closes, over whatever
+// was written meanwhile: while it runs, nothing is written here. The lock is
+// held until the command ends, so that Lexomat cannot start half-way.
+std::unique_ptr<SingleInstanceLock> lockOutLexomat(QTextStream &err)
+{
+    auto lock = std::make_unique<SingleInstanceLock>(SingleInstanceLock::ProgramName);
+    if (lock->state() != SingleInstanceLock::State::AlreadyRunning)
+        return lock;
+    err << Program << u": Lexomat is running; close it first, then run this command again (nothing was written)\n"_s;
+    return nullptr;
+}
+
 int importWords(const QString &textPath, const QString &folder, QTextStream &out, QTextStream &err)
 {
+    const auto lock = lockOutLexomat(err);
+    if (!lock)
+        return Failed;
     const std::optional<QList<WordEntry>> entries = readWordList(textPath, err);
     if (!entries) {
         err << Program << u": nothing was imported\n"_s;
@@ -194,6 +215,9 @@ int importWords(const QString &textPath, const QString &folder, QTextStream &out
 
 int createDictionary(const QString &textPath, const QString &path, QTextStream &out, QTextStream &err)
 {
+    const auto lock = lockOutLexomat(err);
+    if (!lock)
+        return Failed;
     const std::optional<QList<WordEntry>> entries = readWordList(textPath, err);
     if (!entries)
         return Failed;
@@ -336,6 +360,9 @@ int addStarterCourse(const QStringList &arguments, QTextStream &out, QTextStream
         }
     }
 
+    const auto lock = lockOutLexomat(err);
+    if (!lock)
+        return Failed;
     StarterCourse course(from, folders.first());
     if (!course.Run()) {
         for (const QString &error : course.Errors())
