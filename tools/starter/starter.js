@@ -498,7 +498,8 @@ function commandRank(args) {
         const form = freq.formIndex.get(key);
         const lemma = freq.lemmas.get(key);
         console.log(`${word}: ${form ? `form of «${form.lemma}», ${form.kind}, ${form.count}` : 'no entry'}` +
-            `${lemma ? `; base word ${lemma.kind}, ${lemma.count}, rank ${order.get(key) || '-'}, forms ${lemma.forms.join(' ')}` : ''}`);
+            `${lemma ? `; base word with ${lemma.count}, content rank ${order.get(key)}, forms ${lemma.forms.join(' ')}` : ''}` +
+            `; in frequency order counted ${frequencyOf(freq, key)}`);
     }
     return 0;
 }
