@@ -62,6 +62,16 @@ TForm1::TForm1(ProcessObjects &objects, QWidget *parent)
         page->setAutoFillBackground(true);
     }
 
+    // The bottom-right corner is drawn as painted and takes no input: a
+    // press on it drags the frame like the panel around it.
+    m_ui->Image2->setAttribute(Qt::WA_TransparentForMouseEvents);
+    // The status bar keeps the look of a status bar: dark text on its grey
+    // panels, not the frame's white on blue.
+    QPalette statusPalette = framePalette;
+    statusPalette.setColor(QPalette::Window, ButtonFace);
+    statusPalette.setColor(QPalette::WindowText, Qt::black);
+    m_ui->StatusBar1->setPalette(statusPalette);
+
     // Drag handlers of the frame: the form, its panel, the board's background
     // and the dictionaries and about pages.
     for (QWidget *surface : {static_cast<QWidget *>(this), static_cast<QWidget *>(m_ui->Panel1),
@@ -233,7 +243,8 @@ bool TForm1::dragEvent(QEvent *event)
 {
     PRG_STAT &state = *m_objects.state;
     switch (event->type()) {
-    case QEvent::MouseButtonPress: {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick: {
         const auto *mouse = static_cast<QMouseEvent *>(event);
         if (mouse->button() != Qt::LeftButton || state.dragging == 1)
             return false;
@@ -377,6 +388,17 @@ void TForm1::RefreshStatus()
 
 bool TForm1::eventFilter(QObject *watched, QEvent *event)
 {
+    // A quick second click arrives as a double click and its release: it is
+    // one more press on the frame (a drag may start with it), but on a
+    // meaning or a link it must not answer or open a second time.
+    if (event->type() == QEvent::MouseButtonDblClick && (isAboutLabel(watched) || isMeaningLabel(watched))) {
+        m_doubleClicked = watched;
+        return true;
+    }
+    if (event->type() == QEvent::MouseButtonRelease && watched == m_doubleClicked) {
+        m_doubleClicked = nullptr;
+        return true;
+    }
     if (watched == this || watched == m_ui->Panel1 || watched == m_ui->Shape1 || watched == m_ui->TabSheet2)
         return dragEvent(event);
     if (watched == m_ui->TabSheet3) {

@@ -128,6 +128,7 @@ private:
     bool aboutMouseMove(QObject *watched);
     bool aboutEvent(QObject *watched, QEvent *event);
     bool isAboutLabel(QObject *watched) const;
+    bool isMeaningLabel(QObject *watched) const;
     QLabel *boardLabel(int column, int row) const;
     QTimer &timer(Timer which);
     const QTimer &timer(Timer which) const;
@@ -153,4 +154,6 @@ private:
     QMenu *m_listMenu = nullptr;
     FindDialog *m_findDialog = nullptr;
     bool m_activated = false;
+    // The label whose double click is under way: its release is not a click.
+    QObject *m_doubleClicked = nullptr;
 };

@@ -7,7 +7,9 @@
 #include "forms/status_panels.h"
 #include "forms/up_down.h"
 
+#include <QApplication>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSlider>
@@ -196,6 +198,8 @@ private Q_SLOTS:
         QCOMPARE(f.objects.state->wordColumnBase, 67);
     }
 
+    // An up-down arrow acts on its press, repeats while held, and does
+    // nothing on its release or when the pointer has slid off.
     void holdingAnArrowHighlightsItsColumn()
     {
         MainWindowFixture f;
@@ -203,13 +207,35 @@ private Q_SLOTS:
         window.show();
         auto *upDown = f.child<UpDown>("UpDown2");
         QTest::mousePress(upDown->rightArrow(), Qt::LeftButton);
+        QCOMPARE(f.objects.state->meaningColumnLeft, 171);
         QCOMPARE(label(f, 1, 2)->palette().color(QPalette::Window), QColor(255, 255, 0));
         QCOMPARE(label(f, 0, 2)->palette().color(QPalette::Window), QColor(255, 128, 255));
+        QTest::qWait(UpDown::RepeatDelay / 2);
+        QCOMPARE(f.objects.state->meaningColumnLeft, 171); // not before the delay
+        QTRY_VERIFY_WITH_TIMEOUT(f.objects.state->meaningColumnLeft >= 175, 2000);
         QTest::mouseRelease(upDown->rightArrow(), Qt::LeftButton);
+        const int released = f.objects.state->meaningColumnLeft;
+        QTest::qWait(150);
+        QCOMPARE(f.objects.state->meaningColumnLeft, released);
         QCOMPARE(label(f, 1, 2)->palette().color(QPalette::Window), QColor(255, 128, 255));
-        QCOMPARE(f.objects.state->meaningColumnLeft, 171);
+
+        // A press that slides off the arrow stops there; the release far
+        // away adds nothing.
+        QToolButton *left = upDown->leftArrow();
+        QTest::mousePress(left, Qt::LeftButton);
+        QCOMPARE(f.objects.state->meaningColumnLeft, released - 2);
+        QTest::mouseMove(left, QPoint(left->width() + 40, left->height() + 40));
+        QMouseEvent away(QEvent::MouseMove, QPointF(left->width() + 40, left->height() + 40),
+                         left->mapToGlobal(QPointF(left->width() + 40, left->height() + 40)), Qt::NoButton,
+                         Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(left, &away);
+        QTest::qWait(UpDown::RepeatDelay + 150);
+        QTest::mouseRelease(left, Qt::LeftButton, {}, QPoint(left->width() + 40, left->height() + 40));
+        QCOMPARE(f.objects.state->meaningColumnLeft, released - 2);
     }
 
+    // A short click is one step of 600; held, the arrow repeats only after
+    // its delay.
     void speedArrowsStepAndRepeatWhileHeld()
     {
         MainWindowFixture f;
@@ -220,8 +246,13 @@ private Q_SLOTS:
         QTest::mouseClick(faster, Qt::LeftButton);
         QCOMPARE(speed->value(), 7100);
         QCOMPARE(f.child<QProgressBar>("ProgressBar1")->maximum(), (11000 - 7100 + 2000) / 10);
+        QTest::mousePress(faster, Qt::LeftButton);
+        QTest::qWait(120); // a click of a slow hand
+        QTest::mouseRelease(faster, Qt::LeftButton);
+        QCOMPARE(speed->value(), 7700);
 
         QTest::mousePress(f.child<QLabel>("Image3"), Qt::LeftButton);
+        QCOMPARE(speed->value(), 7100);
         QTRY_VERIFY(speed->value() <= 7100 - 3 * 600); // repeats every 50 ms while held
         QTest::mouseRelease(f.child<QLabel>("Image3"), Qt::LeftButton);
         const int released = speed->value();
