@@ -2,6 +2,7 @@
 #include "app/process_objects.h"
 #include "app/tray_routing.h"
 #include "forms/main_form.h"
+#include "platform/session_platform.h"
 #include "platform/single_instance.h"
 
 #include <exception>
@@ -32,6 +33,7 @@ int main(int argc, char *argv[])
     if (lock.state() == SingleInstanceLock::State::AlreadyRunning)
         return 1;
 
+    SessionPlatform::choose(argc, argv);
     LexomatApplication app(argc, argv);
     ProcessObjects objects;
     std::unique_ptr<TForm1> mainWindow;

@@ -7,6 +7,7 @@
 #include "dict/dict_library.h"
 #include "forms/artwork.h"
 #include "forms/message_box.h"
+#include "platform/session_platform.h"
 #include "platform/shell.h"
 #include "platform/tray_icon.h"
 #include "platform/window_shape.h"
@@ -18,6 +19,7 @@
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QWindow>
 
 #include <cmath>
 
@@ -218,6 +220,10 @@ bool TForm1::dragEvent(QEvent *event)
         const auto *mouse = static_cast<QMouseEvent *>(event);
         if (mouse->button() != Qt::LeftButton || state.dragging == 1)
             return false;
+        // Only the compositor can move a window on Wayland: it takes the
+        // drag from here to the release.
+        if (SessionPlatform::compositorPlacesWindows() && windowHandle() && windowHandle()->startSystemMove())
+            return true;
         state.dragging = 1;
         const QPoint pointer = mouse->globalPosition().toPoint();
         state.dragLeft = frameGeometry().left();
