@@ -298,6 +298,10 @@ void TForm1::RestoreFromTray()
 {
     if (!m_objects.state->mainWindowInCharge)
         return;
+    // A Wayland client cannot bring itself back from the task bar, nor learn
+    // that it is there; a window shown anew comes back.
+    if (isVisible() && SessionPlatform::compositorPlacesWindows())
+        hide();
     showNormal();
     raise();
     activateWindow();
