@@ -5,23 +5,31 @@
 #include "platform/session_platform.h"
 #include "platform/single_instance.h"
 
+#include <cstdio>
 #include <exception>
 #include <memory>
 
 namespace {
 
+// Exit statuses: 1 means "already running" and nothing else.
+constexpr int Finished = 0;
+constexpr int AlreadyRunning = 1;
+constexpr int StartFailed = 2;
+
 // Runs one block of start-up or shutdown; what escapes it is shown to the
-// user, and the rest of the block is skipped.
+// user, and the rest of the block is skipped. False when something escaped.
 template <typename Block>
-void guarded(Block block)
+bool guarded(Block block)
 {
     try {
         block();
+        return true;
     } catch (const std::exception &error) {
         LexomatApplication::showError(QString::fromLocal8Bit(error.what()));
     } catch (...) {
-        LexomatApplication::showError(QStringLiteral("Unknown error"));
+        LexomatApplication::showError(QStringLiteral("Неизвестная ошибка"));
     }
+    return false;
 }
 
 } // namespace
@@ -29,16 +37,18 @@ void guarded(Block block)
 int main(int argc, char *argv[])
 {
     // One instance per user: a second start ends at once, silently.
-    const SingleInstanceLock lock(QStringLiteral("LxMutex"));
+    const SingleInstanceLock lock(SingleInstanceLock::ProgramName);
     if (lock.state() == SingleInstanceLock::State::AlreadyRunning)
-        return 1;
+        return AlreadyRunning;
+    if (lock.state() == SingleInstanceLock::State::Unavailable)
+        std::fputs("lexomat: no single-instance lock could be taken; running without one\n", stderr);
 
     SessionPlatform::choose(argc, argv);
     LexomatApplication app(argc, argv);
     ProcessObjects objects;
     std::unique_ptr<TForm1> mainWindow;
 
-    guarded([&] {
+    const bool started = guarded([&] {
         objects.state = std::make_unique<PRG_STAT>();
         objects.registry = std::make_unique<INIT>();
         objects.words = std::make_unique<GWORDW>(WordStoreCapacity);
@@ -59,5 +69,5 @@ int main(int argc, char *argv[])
         objects.state.reset();
         objects.words.reset();
     });
-    return 0;
+    return started ? Finished : StartFailed;
 }

@@ -5,7 +5,9 @@
 #include "app/settings.h"
 #include "app/tray_routing.h"
 #include "dict/dict_library.h"
+#include "dict/save_rescue.h"
 #include "forms/artwork.h"
+#include "forms/file_notices.h"
 #include "forms/message_box.h"
 #include "platform/session_platform.h"
 #include "platform/shell.h"
@@ -74,6 +76,11 @@ TForm1::TForm1(ProcessObjects &objects, QWidget *parent)
     connect(m_ui->Button5, &QPushButton::clicked, this, &TForm1::Button5Click);
     connect(m_ui->PageControl1, &QTabWidget::currentChanged, this, &TForm1::PageControl1Change);
 
+    // A dictionary that cannot be written is never lost without a word.
+    SaveRescue::setHandler([this](const SaveFailure &failure) {
+        MessageBoxes::information(this, FileNotices::saveFailed(failure));
+    });
+
     setUpTray(icon);
     setUpGameTab();
     setUpDictionariesTab();
@@ -81,7 +88,13 @@ TForm1::TForm1(ProcessObjects &objects, QWidget *parent)
     FormCreate();
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1()
+{
+    // An edited dictionary still open saves itself now, while its failure
+    // can still be told.
+    m_library.reset();
+    SaveRescue::setHandler({});
+}
 
 void TForm1::FormCreate()
 {
@@ -115,6 +128,13 @@ void TForm1::showEvent(QShowEvent *event)
     if (!m_activated) {
         m_activated = true;
         FormActivate();
+        // Told once the window is up, not in the way of its first showing.
+        if (const INIT &registry = *m_objects.registry; registry.damaged()) {
+            QTimer::singleShot(0, this, [this] {
+                const INIT &registry = *m_objects.registry;
+                MessageBoxes::information(this, FileNotices::settingsDamaged(registry.fileName(), registry.damagedCopy()));
+            });
+        }
     }
 }
 
@@ -166,11 +186,10 @@ void TForm1::closeEvent(QCloseEvent *event)
 
 void TForm1::FormClose()
 {
-    try {
-        SaveSettings(*m_objects.state, *m_objects.registry, m_ui->TBGameSpeed->value(), m_library);
-    } catch (const RegistryError &error) {
-        MessageBoxes::error(this, error.message());
-    }
+    INIT &registry = *m_objects.registry;
+    SaveSettings(*m_objects.state, registry, m_ui->TBGameSpeed->value(), m_library);
+    if (registry.writeFailed())
+        MessageBoxes::information(this, FileNotices::settingsNotWritten(registry.fileName()));
 }
 
 void TForm1::Perform(unsigned message, quint64 wParam, qint64 lParam)

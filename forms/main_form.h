@@ -131,7 +131,13 @@ private:
     QLabel *boardLabel(int column, int row) const;
     QTimer &timer(Timer which);
     const QTimer &timer(Timer which) const;
-    void stepDictionary(void (DictLibrary::*step)(), QWidget *button);
+    // byLearner: ">>" or "<<" pressed, not the game's own hand-over, which
+    // passes unreadable dictionaries by silently.
+    void stepDictionary(void (DictLibrary::*step)(), QWidget *button, bool byLearner);
+    void tellIfUnreadable();
+    // Tells the learner and answers true when the current dictionary could
+    // not be read: it may not be edited, or its content would be lost.
+    bool refuseUnreadable();
     void selectRow(int row);
     int selectedRow() const;
 

@@ -8,6 +8,7 @@
 #include "dict/dict_library.h"
 #include "forms/add_dialog.h"
 #include "forms/file_dialog.h"
+#include "forms/file_notices.h"
 #include "forms/find_dialog.h"
 #include "forms/message_box.h"
 #include "ui_main_form.h"
@@ -146,24 +147,44 @@ void TForm1::DictionaryChanged()
 
 void TForm1::BNextDictClick()
 {
-    stepDictionary(&DictLibrary::Next, m_ui->BNextDict);
+    stepDictionary(&DictLibrary::Next, m_ui->BNextDict, true);
 }
 
 void TForm1::BPrevDictClick()
 {
-    stepDictionary(&DictLibrary::Previous, m_ui->BPrevDict);
+    stepDictionary(&DictLibrary::Previous, m_ui->BPrevDict, true);
 }
 
-void TForm1::stepDictionary(void (DictLibrary::*step)(), QWidget *button)
+void TForm1::stepDictionary(void (DictLibrary::*step)(), QWidget *button, bool byLearner)
 {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     ((*m_library).*step)();
     m_engine.ResetGame();
     DictionaryChanged();
     QApplication::restoreOverrideCursor();
+    if (byLearner)
+        tellIfUnreadable();
     // The list takes the focus when the buttons are on screen.
     if (button->isVisible())
         m_ui->ListView1->setFocus();
+}
+
+// An unreadable dictionary shows as an empty list; the learner must not take
+// it for a real, empty one.
+void TForm1::tellIfUnreadable()
+{
+    const WordFile &file = *m_library->file;
+    if (file.status == WordFile::Unreadable)
+        MessageBoxes::information(this, FileNotices::unreadableDictionary(file.path, file.loadError));
+}
+
+bool TForm1::refuseUnreadable()
+{
+    const WordFile &file = *m_library->file;
+    if (file.status != WordFile::Unreadable)
+        return false;
+    MessageBoxes::information(this, FileNotices::dictionaryNotEditable(file.path));
+    return true;
 }
 
 void TForm1::CBExcludeClick()
@@ -216,9 +237,12 @@ void TForm1::selectRow(int row)
 void TForm1::BAdd_WordClick()
 {
     PRG_STAT &state = *m_objects.state;
+    if (refuseUnreadable())
+        return;
     if (m_library->file->lines.size() >= WordFile::FullAt) {
         MessageBoxes::information(this, DictionaryIsFull);
-        m_library->file->Save();
+        const QString fullPath = m_library->file->path;
+        m_library->file->SaveOrRescue();
         QString path = m_library->FindNotFull();
         if (path == QLatin1String("0"))
             path = m_library->NewFileName();
@@ -229,6 +253,16 @@ void TForm1::BAdd_WordClick()
         m_library.reset();
         m_library = std::make_unique<DictLibrary>(state.dictDir, state.defaultDictDir, path);
         DictionaryChanged();
+        // A folder that takes no new file: the word has nowhere to go, and
+        // the full dictionary stays the current one.
+        if (const WordFile &file = *m_library->file; file.status == WordFile::Unreadable) {
+            const QString notCreated = FileNotices::newDictionaryNotCreated(file.path, file.loadError);
+            m_library.reset();
+            m_library = std::make_unique<DictLibrary>(state.dictDir, state.defaultDictDir, fullPath);
+            DictionaryChanged();
+            MessageBoxes::information(this, notCreated);
+            return;
+        }
     }
     state.editMode = 0;
     {
@@ -247,6 +281,8 @@ void TForm1::BAdd_WordClick()
 void TForm1::BChange_WordClick()
 {
     PRG_STAT &state = *m_objects.state;
+    if (refuseUnreadable())
+        return;
     const int row = selectedRow();
     if (row < 0) {
         MessageBoxes::information(this, NoWordSelected);
@@ -265,6 +301,8 @@ void TForm1::BChange_WordClick()
 
 void TForm1::BDelete_WordClick()
 {
+    if (refuseUnreadable())
+        return;
     const int row = selectedRow();
     if (row < 0) {
         MessageBoxes::information(this, NoWordSelected);
@@ -326,6 +364,7 @@ void TForm1::ListView1ColumnClick()
     state.dictDir = info.absolutePath() + QLatin1Char('/');
     m_library->SwitchTo(info.absoluteFilePath());
     DictionaryChanged();
+    tellIfUnreadable();
 }
 
 void TForm1::PageControl1Change(int index)

@@ -360,7 +360,7 @@ int TForm1::CurrentDictionaryStatus() const
 
 void TForm1::NextDictionary()
 {
-    BNextDictClick();
+    stepDictionary(&DictLibrary::Next, m_ui->BNextDict, false);
 }
 
 bool TForm1::ExcludeChecked() const

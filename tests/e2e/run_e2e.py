@@ -31,6 +31,9 @@ MINIMISE_BUTTON = (380 + 7, 4 + 6)    # Button1 "-", 14 x 13
 CLOSE_BUTTON = (395 + 7, 4 + 6)       # Button2 "X", 14 x 13
 START_BUTTON = (303 + 32, 337 + 10)   # BStart "Запуск" / "Стоп", 65 x 20
 FIRST_TAB = (19 + 21, 18 + 12)        # the "Игра" tab at the top left of PageControl1
+# On the dictionaries tab, whose page starts at (21, 42) of the window.
+NEXT_DICTIONARY_BUTTON = (21 + 320 + 14, 42 + 202 + 10)  # BNextDict ">>", 29 x 21
+ADD_WORD_BUTTON = (21 + 67 + 36, 42 + 202 + 10)          # BAdd_Word "Добавить", 73 x 21
 # The page control (19, 18, 377 x 288) holds the game board and the dictionary list.
 PAGE_CONTROL = (19, 18, 19 + 377, 18 + 288)
 
@@ -51,11 +54,14 @@ def check(condition, message):
 
 
 class Lexomat:
-    """One run of the program with a home and working directory of its own."""
+    """One run of the program with a home and working directory of its own.
+    An unprivileged run is started as the account "nobody" when the suite
+    runs as root, the way a learner's own account runs it."""
 
-    def __init__(self, x, binary, home, workdir, log_path):
+    def __init__(self, x, binary, home, workdir, log_path, unprivileged=False):
         self.x = x
         self.binary = binary
+        self.unprivileged = unprivileged
         self.home = home
         self.workdir = workdir
         self.log_path = log_path
@@ -84,8 +90,11 @@ class Lexomat:
         return env
 
     def spawn(self):
+        command = [self.binary]
+        if self.unprivileged and os.geteuid() == 0:
+            command = ["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"] + command
         with open(self.log_path, "ab") as log:
-            return subprocess.Popen([self.binary], cwd=self.workdir, env=self.env(), stdin=subprocess.DEVNULL,
+            return subprocess.Popen(command, cwd=self.workdir, env=self.env(), stdin=subprocess.DEVNULL,
                                     stdout=log, stderr=subprocess.STDOUT)
 
     def start(self):
@@ -171,9 +180,20 @@ class Scenario:
         with open(self.dictionary_path(number), "wb") as file:
             file.write(encode_dictionary(lines))
 
-    def program(self):
+    def program(self, unprivileged=False):
         log_path = os.path.join(self.dir, f"lexomat-{len(self.programs) + 1}.log")
-        program = Lexomat(self.x, self.binary, self.home, self.workdir, log_path)
+        binary = self.binary
+        if unprivileged and os.geteuid() == 0:
+            # The account must reach the program and own the scenario's
+            # folders; the build tree may lie in a folder closed to it.
+            binary = os.path.join(self.dir, "lexomat")
+            shutil.copy2(self.binary, binary)
+            os.chmod(os.path.dirname(self.dir), 0o755)
+            os.chmod(self.dir, 0o755)
+            for root, dirs, files in os.walk(self.dir):
+                for entry in [root] + [os.path.join(root, name) for name in dirs + files]:
+                    os.lchown(entry, 65534, 65534)
+        program = Lexomat(self.x, binary, self.home, self.workdir, log_path, unprivileged)
         self.programs.append(program)
         return program
 
@@ -529,6 +549,44 @@ def scenario_hidpi(s):
     program.close_with_button()
 
 
+def scenario_unreadable_dictionary(s):
+    """Run by the learner's own account: ">>" onto a dictionary the learner
+    may not read tells so in a box, the editing buttons refuse it, and the
+    file keeps every byte, its mode and its inode."""
+    s.write_dictionary(WORDS, 0)
+    s.write_dictionary([f"word{i},слово{i}," for i in range(20)], 1)
+    locked = s.dictionary_path(1)
+    program = s.program(unprivileged=True)
+    os.chmod(locked, 0)
+    before = os.stat(locked)
+    with open(locked, "rb") as file:
+        content = file.read()
+    program.start()
+
+    program.click(FIRST_TAB)
+    s.x.key("Right")  # on to "Словари"
+    time.sleep(0.3)
+    program.click(NEXT_DICTIONARY_BUTTON)
+    box = s.x.search_sync("^Информация$")[0]
+    s.x.save_screenshot(os.path.join(s.dir, "unreadable.png"))
+    s.x.key("Return")
+    wait_until("the box to close", lambda: s.x.hidden(box))
+
+    # "Добавить" is refused with a box of its own.
+    program.click(ADD_WORD_BUTTON)
+    box = s.x.search_sync("^Информация$")[0]
+    check(not s.x.search("--onlyvisible", "--name", "^Новое слово$"), "the word editor opened on an unreadable dictionary")
+    s.x.key("Return")
+    wait_until("the box to close", lambda: s.x.hidden(box))
+    program.close_with_button()
+
+    after = os.stat(locked)
+    with open(locked, "rb") as file:
+        check(file.read() == content, "the unreadable dictionary's bytes changed")
+    check((after.st_ino, after.st_mode, after.st_size) == (before.st_ino, before.st_mode, before.st_size),
+          "the unreadable dictionary's inode, mode or size changed")
+
+
 SCENARIOS = {
     "single_instance": scenario_single_instance,
     "settings": scenario_settings,
@@ -537,6 +595,7 @@ SCENARIOS = {
     "tray": scenario_tray,
     "flash": scenario_flash,
     "hidpi": scenario_hidpi,
+    "unreadable_dictionary": scenario_unreadable_dictionary,
 }
 
 

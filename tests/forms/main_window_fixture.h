@@ -52,7 +52,9 @@ public:
         file.Save();
     }
 
-    QString settingsPath() const { return m_dir.filePath(QStringLiteral("LX.ini")); }
+    QString folder() const { return m_dir.path(); }
+    QString settingsPath() const { return m_settings.isEmpty() ? m_dir.filePath(QStringLiteral("LX.ini")) : m_settings; }
+    void setSettingsPath(const QString &path) { m_settings = path; }
 
     TForm1 &open()
     {
@@ -77,4 +79,5 @@ public:
 private:
     QTemporaryDir m_dir;
     QString m_previousDir;
+    QString m_settings;
 };
