@@ -1,6 +1,7 @@
 #include "app/lexomat_application.h"
 #include "app/process_objects.h"
 #include "forms/main_form.h"
+#include "platform/session_platform.h"
 #include "platform/single_instance.h"
 #include "platform/tray_icon.h"
 #include "platform/toolkit_settings.h"
@@ -44,6 +45,7 @@ int main(int argc, char *argv[])
         std::fputs("lexomat: no single-instance lock could be taken; running without one\n", stderr);
 
     ToolkitSettings::keepInMemory();
+    SessionPlatform::choose(argc, argv);
     LexomatApplication app(argc, argv);
     ProcessObjects objects;
     std::unique_ptr<TForm1> mainWindow;

@@ -9,6 +9,7 @@
 #include "forms/artwork.h"
 #include "forms/file_notices.h"
 #include "forms/message_box.h"
+#include "platform/session_platform.h"
 #include "platform/shell.h"
 #include "platform/tray_icon.h"
 #include "platform/window_shape.h"
@@ -20,6 +21,7 @@
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QWindow>
 
 #include <cmath>
 
@@ -248,6 +250,10 @@ bool TForm1::dragEvent(QEvent *event)
         const auto *mouse = static_cast<QMouseEvent *>(event);
         if (mouse->button() != Qt::LeftButton || state.dragging == 1)
             return false;
+        // Only the compositor can move a window on Wayland: it takes the
+        // drag from here to the release.
+        if (SessionPlatform::compositorPlacesWindows() && windowHandle() && windowHandle()->startSystemMove())
+            return true;
         state.dragging = 1;
         const QPoint pointer = mouse->globalPosition().toPoint();
         state.dragLeft = frameGeometry().left();
@@ -322,6 +328,10 @@ void TForm1::RestoreFromTray()
 {
     if (!m_objects.state->mainWindowInCharge)
         return;
+    // A Wayland client cannot bring itself back from the task bar, nor learn
+    // that it is there; a window shown anew comes back.
+    if (isVisible() && SessionPlatform::compositorPlacesWindows())
+        hide();
     showNormal();
     raise();
     activateWindow();
