@@ -41,7 +41,7 @@ bool LexomatApplication::notify(QObject *receiver, QEvent *event)
     } catch (const std::exception &error) {
         showError(QString::fromLocal8Bit(error.what()));
     } catch (...) {
-        showError(QStringLiteral("Unknown error"));
+        showError(QStringLiteral("Неизвестная ошибка"));
     }
     return false;
 }
