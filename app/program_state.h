@@ -61,6 +61,8 @@ struct PRG_STAT
     bool mainWindowInCharge = true;
     std::int32_t flashLeft = -1;
     std::int32_t flashTop = -1;
+    // 1: the English word of every turn is spoken (SPEAK_WORDS); off by default.
+    std::int32_t speakWords = 0;
 };
 
 // Game modes, as stored in DEFAULT_MODE.

@@ -22,6 +22,7 @@ const QString FontName = QStringLiteral("FONT_NAME");
 const QString FontSize = QStringLiteral("FONT_SIZE");
 const QString WordColumn = QStringLiteral("START_FIELDS");
 const QString MeaningColumn = QStringLiteral("START_FIELDS1");
+const QString SpeakWords = QStringLiteral("SPEAK_WORDS");
 } // namespace SettingNames
 
 namespace {
@@ -62,6 +63,8 @@ void keepInRange(PRG_STAT &state, std::optional<int> &speed)
     }
     if (state.timerOn != 0 && state.timerOn != 1)
         state.timerOn = defaults.timerOn;
+    if (state.speakWords != 0 && state.speakWords != 1)
+        state.speakWords = defaults.speakWords;
     if (state.fontName.trimmed().isEmpty())
         state.fontName = defaults.fontName;
     if (state.fontSize < FontSizeMinimum || state.fontSize > FontSizeMaximum)
@@ -124,6 +127,7 @@ LoadedSettings LoadSettings(PRG_STAT &state, INIT &registry, const QString &curr
     readInto(registry, FontSize, state.fontSize, result.errors, readInteger);
     readInto(registry, WordColumn, state.wordColumnBase, result.errors, readInteger);
     readInto(registry, MeaningColumn, state.meaningColumnBase, result.errors, readInteger);
+    readInto(registry, SpeakWords, state.speakWords, result.errors, readInteger);
     keepInRange(state, result.speed);
     state.wordColumnLeft = state.wordColumnBase;
     state.meaningColumnLeft = state.meaningColumnBase;
@@ -151,6 +155,7 @@ void SaveSettings(const PRG_STAT &state, INIT &registry, int speedPosition,
         registry.WriteInteger(FontSize, state.fontSize);
         registry.WriteInteger(WordColumn, state.wordColumnLeft);
         registry.WriteInteger(MeaningColumn, state.meaningColumnLeft);
+        registry.WriteInteger(SpeakWords, state.speakWords);
         registry.CloseKey();
     } catch (...) {
         failure = std::current_exception();

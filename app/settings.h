@@ -25,6 +25,7 @@ extern const QString FontName;     // FONT_NAME
 extern const QString FontSize;     // FONT_SIZE
 extern const QString WordColumn;   // START_FIELDS
 extern const QString MeaningColumn;// START_FIELDS1
+extern const QString SpeakWords;   // SPEAK_WORDS
 } // namespace SettingNames
 
 // Ranges a stored value must lie in; outside them its default applies.
@@ -48,7 +49,7 @@ struct LoadedSettings
 // from which the default dictionary folder is derived.
 LoadedSettings LoadSettings(PRG_STAT &state, INIT &registry, const QString &currentDir);
 
-// Writes all thirteen values, then destroys the library (which saves an
+// Writes every value of the root key, then destroys the library (which saves an
 // edited dictionary). Whether the settings file took them, the store tells
 // (INIT::writeFailed).
 void SaveSettings(const PRG_STAT &state, INIT &registry, int speedPosition,

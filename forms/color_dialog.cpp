@@ -5,6 +5,7 @@
 #include "forms/colour.h"
 #include "forms/label_fit.h"
 #include "forms/pickers.h"
+#include "platform/speech.h"
 
 #include <QColorDialog>
 #include <QMouseEvent>
@@ -46,9 +47,10 @@ Colour swatchColour(const QFrame *swatch)
 
 } // namespace
 
-TGameColorDialog::TGameColorDialog(PRG_STAT &state, QWidget *mainWindow)
+TGameColorDialog::TGameColorDialog(PRG_STAT &state, QWidget *mainWindow, Speech *speech)
     : QDialog(mainWindow)
     , m_state(state)
+    , m_speech(speech)
     , m_ui(std::make_unique<Ui::GameColorDialog>())
 {
     m_ui->setupUi(this);
@@ -60,6 +62,11 @@ TGameColorDialog::TGameColorDialog(PRG_STAT &state, QWidget *mainWindow)
     palette.setColor(QPalette::WindowText, Qt::white);
     setPalette(palette);
     setAutoFillBackground(true);
+
+    // A check box that cannot be ticked shows it in its text too.
+    QPalette speakPalette = palette;
+    speakPalette.setColor(QPalette::Disabled, QPalette::WindowText, QColor(160, 160, 255));
+    m_ui->CBSpeak->setPalette(speakPalette);
 
     for (QLabel *label : {m_ui->Label1, m_ui->Label2, m_ui->Label3, m_ui->Label4, m_ui->Label5, m_ui->Label6})
         fitLabelAroundCentre(label);
@@ -76,6 +83,9 @@ TGameColorDialog::TGameColorDialog(PRG_STAT &state, QWidget *mainWindow)
     connect(m_ui->OKBtn, &QPushButton::clicked, this, &TGameColorDialog::OKBtnClick);
     connect(m_ui->CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_ui->Button4, &QPushButton::clicked, this, &TGameColorDialog::Button4Click);
+    connect(m_ui->CBSpeak, &QCheckBox::clicked, this, &TGameColorDialog::CBSpeakClick);
+    if (m_speech)
+        connect(m_speech, &Speech::statusChanged, this, &TGameColorDialog::showSpeechStatus);
 
     FormCreate(mainWindow);
 }
@@ -92,6 +102,33 @@ void TGameColorDialog::FormCreate(QWidget *mainWindow)
     m_ui->CBTimer->setChecked(m_state.timerOn != 0);
     ChangeLabel(m_state.fontName, m_state.fontSize, m_state.fontStyle);
     showMode(m_state.mode);
+    m_ui->CBSpeak->setChecked(m_state.speakWords == 1);
+    showSpeechStatus();
+}
+
+// Without an engine or a voice the box cannot be ticked, and says what to
+// install; the stored setting stays as it is until then.
+void TGameColorDialog::showSpeechStatus()
+{
+    const bool unavailable = m_speech && m_speech->unavailable();
+    QString hint;
+    if (unavailable) {
+        hint = m_speech->hint();
+        m_ui->CBSpeak->setChecked(false);
+    } else if (m_speech && m_speech->status() == Speech::Status::Starting && m_ui->CBSpeak->isChecked()) {
+        hint = QStringLiteral("Ищу голос…");
+    }
+    m_ui->CBSpeak->setEnabled(!unavailable);
+    m_ui->SpeakHint->setText(hint);
+}
+
+void TGameColorDialog::CBSpeakClick(bool checked)
+{
+    // The engine is looked for as soon as the learner asks for it, so that
+    // a missing voice shows here and not after the dialog has closed.
+    if (checked && m_speech)
+        m_speech->start();
+    showSpeechStatus();
 }
 
 void TGameColorDialog::showMode(int mode)
@@ -175,6 +212,8 @@ void TGameColorDialog::OKBtnClick()
     m_state.activeColor = swatchColour(m_ui->Shape2);
     m_state.passiveColor = swatchColour(m_ui->Shape3);
     m_state.timerOn = m_ui->CBTimer->isChecked() ? 1 : 0;
+    if (m_ui->CBSpeak->isEnabled())
+        m_state.speakWords = m_ui->CBSpeak->isChecked() ? 1 : 0;
     m_state.fontName = m_fontName;
     m_state.fontSize = m_fontSize;
     m_state.fontStyle = m_fontStyle;
@@ -203,6 +242,8 @@ void TGameColorDialog::Button4Click()
     ChangeLabel(m_state.fontName, m_state.fontSize, m_state.fontStyle);
     m_ui->CBTimer->setChecked(true);
     m_state.timerOn = 1;
+    m_ui->CBSpeak->setChecked(false);
+    m_state.speakWords = 0;
     m_state.mode = ModeStandard;
     m_state.wordColumnBase = 67;
     m_state.wordColumnLeft = 67;

@@ -9,13 +9,14 @@
 #include <optional>
 
 class QFrame;
+class Speech;
 
 namespace Ui {
 class GameColorDialog;
 }
 
-// The settings dialog: the three game colours, the game mode, the game timer
-// and the font of the game labels. Its controls are a working copy of these
+// The settings dialog: the three game colours, the game mode, the game timer,
+// the font of the game labels and pronunciation. Its controls are a working copy of these
 // settings; OK copies them into the program state, Cancel and the close box
 // drop them, and "Сброс" writes the defaults into the program state at once
 // and closes as cancelled.
@@ -27,7 +28,9 @@ public:
     // The custom colour the colour picker offers.
     static constexpr Colour CustomColour = 0xE0FCE1;
 
-    TGameColorDialog(PRG_STAT &state, QWidget *mainWindow);
+    // speech, when given, tells whether pronunciation can be had at all;
+    // ticking "Произношение" starts it, to find that out.
+    TGameColorDialog(PRG_STAT &state, QWidget *mainWindow, Speech *speech = nullptr);
     ~TGameColorDialog() override;
 
 protected:
@@ -41,8 +44,11 @@ private:
     void OKBtnClick();
     void Button4Click();
     void showMode(int mode);
+    void showSpeechStatus();
+    void CBSpeakClick(bool checked);
 
     PRG_STAT &m_state;
+    Speech *m_speech = nullptr;
     std::unique_ptr<Ui::GameColorDialog> m_ui;
     // The colour last confirmed in the colour picker while this dialog lives.
     std::optional<QColor> m_pickedColour;

@@ -95,7 +95,9 @@ TForm1::TForm1(ProcessObjects &objects, QWidget *parent)
     setUpGameTab();
     setUpDictionariesTab();
     setUpAboutTab();
+    setUpPronunciation();
     FormCreate();
+    updatePronounceItems();
 }
 
 TForm1::~TForm1()
@@ -138,6 +140,9 @@ void TForm1::showEvent(QShowEvent *event)
     if (!m_activated) {
         m_activated = true;
         FormActivate();
+        // Never on the way to the first showing: the engine opens on its own
+        // thread once the window is up.
+        QTimer::singleShot(0, this, &TForm1::startPronunciationIfOn);
         // Told once the window is up, not in the way of its first showing.
         if (const INIT &registry = *m_objects.registry; registry.damaged()) {
             QTimer::singleShot(0, this, [this] {

@@ -14,7 +14,9 @@ class DictLibrary;
 class FindDialog;
 class QIcon;
 class QLabel;
+class QAction;
 class QMenu;
+class Speech;
 class TrayIcon;
 struct ProcessObjects;
 
@@ -75,6 +77,11 @@ public:
     void ApplyBoardFont();
     void N9Click();
 
+    // Pronunciation: "Произнести" in the list's and the game page's menus.
+    void SpeakSelectedWord();
+    void SpeakActiveWord();
+    Speech *speech() const { return m_speech; }
+
     // GameHost.
     void ResetBoardView() override;
     void PaintColumn(int column, bool highlighted) override;
@@ -104,6 +111,7 @@ public:
     bool RepeatChecked() const override;
     void MinimiseToTray() override;
     void RunFlashWindow() override;
+    void PronounceWord(const QString &word) override;
 
 Q_SIGNALS:
     // The window has closed and saved the settings: the program ends.
@@ -123,6 +131,9 @@ private:
     void setUpDictionariesTab();
     void setUpAboutTab();
     void setUpTray(const QIcon &icon);
+    void setUpPronunciation();
+    void updatePronounceItems();
+    void startPronunciationIfOn();
     bool dragEvent(QEvent *event);
     bool boardEvent(QObject *watched, QEvent *event);
     bool aboutMouseMove(QObject *watched);
@@ -153,6 +164,9 @@ private:
     QMenu *m_gameMenu = nullptr;
     QMenu *m_listMenu = nullptr;
     FindDialog *m_findDialog = nullptr;
+    Speech *m_speech = nullptr;
+    QList<QAction *> m_pronounceItems;
+    QAction *m_gamePronounceItem = nullptr;
     bool m_activated = false;
     // The label whose double click is under way: its release is not a click.
     QObject *m_doubleClicked = nullptr;

@@ -125,7 +125,7 @@ void TForm1::N9Click()
     if (state.gameState >= 1)
         m_engine.BStartClick();
     {
-        TGameColorDialog dialog(state, this);
+        TGameColorDialog dialog(state, this, m_speech);
         dialog.exec();
     }
     m_ui->Shape1->setBrushColor(toQColor(state.bgColor));
@@ -135,6 +135,7 @@ void TForm1::N9Click()
     ProgressBarModel bar = m_engine.progressBar();
     bar.background = state.gameState != 0 ? ProgressBarModel::Background::Board : ProgressBarModel::Background::Window;
     UpdateProgressBar(bar);
+    startPronunciationIfOn();
     FocusPageControl();
 }
 

@@ -137,6 +137,7 @@ void GameEngine::GameTimerTimer()
     m_host.PaintColumn(WordColumn, false);
     m_host.PaintColumn(MeaningColumn, false);
     m_host.MarkActive(WordColumn, st.activeSlot);
+    PronounceActiveWord();
 
     if (st.mode == ModeLearning)
         ShowRightMeaning();
@@ -157,6 +158,27 @@ void GameEngine::ShowRightMeaning()
                 MarkLearnt(words->roundWords[static_cast<std::size_t>(st.activeSlot)]);
         }
     }
+}
+
+QString GameEngine::ActiveWord() const
+{
+    const PRG_STAT &st = *m_objects.state;
+    const GWORDW *words = store();
+    if (st.gameState != 2 || !words || st.activeSlot < 0 || st.activeSlot >= BoardRows)
+        return QString();
+    return words->wordCaptions[static_cast<std::size_t>(st.activeSlot)];
+}
+
+// With pronunciation on, the English word of a turn is spoken as the turn
+// starts; the flash window's words never are.
+void GameEngine::PronounceActiveWord()
+{
+    const PRG_STAT &st = *m_objects.state;
+    if (st.speakWords != 1 || (st.mode != ModeStandard && st.mode != ModeLearning))
+        return;
+    const QString word = ActiveWord();
+    if (!word.isEmpty())
+        m_host.PronounceWord(word);
 }
 
 // A word leaves the pool once: a hint followed by the right answer, or a

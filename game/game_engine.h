@@ -61,6 +61,9 @@ public:
     void Image4MouseDown(int tag);
     void Image4MouseUp(int tag);
 
+    // The English word of the current turn; empty when no deal is on the board.
+    QString ActiveWord() const;
+
     const ProgressBarModel &progressBar() const { return m_progress; }
     int repeatTag() const { return m_repeatTag; }
 
@@ -76,6 +79,7 @@ private:
     void ManualTurn();
     void ShowRightMeaning();
     void MarkLearnt(BWORDW *word);
+    void PronounceActiveWord();
     void PushProgress();
 
     // The hand-over to the next playable dictionary, and its steps.

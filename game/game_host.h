@@ -81,4 +81,8 @@ public:
     // window runs until the user closes it.
     virtual void MinimiseToTray() = 0;
     virtual void RunFlashWindow() = 0;
+
+    // Speaks an English word, cutting off the one still spoken. Returns at
+    // once: the turn never waits for the sound.
+    virtual void PronounceWord(const QString &word) = 0;
 };

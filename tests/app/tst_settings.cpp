@@ -74,6 +74,7 @@ private:
             {u"FONT_SIZE"_s, 12},
             {u"START_FIELDS"_s, 80},
             {u"START_FIELDS1"_s, 190},
+            {u"SPEAK_WORDS"_s, 1},
         };
     }
 
@@ -123,6 +124,7 @@ private Q_SLOTS:
         QCOMPARE(state.wordColumnLeft, 67);
         QCOMPARE(state.meaningColumnBase, 169);
         QCOMPARE(state.meaningColumnLeft, 169);
+        QCOMPARE(state.speakWords, 0);
         QCOMPARE(state.defaultDictDir, defaultFolder());
         QCOMPARE(state.dictDir, defaultFolder());
         QCOMPARE(loaded.speed, std::nullopt);
@@ -141,6 +143,7 @@ private Q_SLOTS:
         QCOMPARE(check.ReadInteger(u"DEFAULT_SPEED"_s), 6500);
         QCOMPARE(check.ReadInteger(u"DEFAULT_BGCOLOR"_s), 0xFF80FF);
         QCOMPARE(check.ReadString(u"FONT_NAME"_s), u"MS Sans Serif"_s);
+        QCOMPARE(check.ReadInteger(u"SPEAK_WORDS"_s), 0);
         for (const Setting &value : storedValues())
             QVERIFY2(check.ValueExists(value.name), qPrintable(value.name));
     }
@@ -165,6 +168,7 @@ private Q_SLOTS:
             state.fontStyle = FontBold;
             state.wordColumnLeft = 90;
             state.meaningColumnLeft = 200;
+            state.speakWords = 1;
             SaveSettings(state, registry, 9000, loaded.library);
         }
         PRG_STAT state;
@@ -186,8 +190,10 @@ private Q_SLOTS:
         QCOMPARE(state.wordColumnLeft, 90);
         QCOMPARE(state.meaningColumnBase, 200);
         QCOMPARE(state.meaningColumnLeft, 200);
+        QCOMPARE(state.speakWords, 1);
         registry.OpenKey(INIT::RootKey, true);
         QCOMPARE(registry.ReadString(u"FIRST_LANCH"_s), u"NO"_s);
+        QCOMPARE(registry.ReadInteger(u"SPEAK_WORDS"_s), 1);
     }
 
     void startFieldsGiveBaseAndLeft()
@@ -249,6 +255,7 @@ private Q_SLOTS:
         QCOMPARE(state.wordColumnLeft, state.wordColumnBase);
         QCOMPARE(state.meaningColumnBase, is("START_FIELDS1") ? 169 : 190);
         QCOMPARE(state.meaningColumnLeft, state.meaningColumnBase);
+        QCOMPARE(state.speakWords, is("SPEAK_WORDS") ? 0 : 1);
     }
 
     // A value no control can show takes its default; the edges of each
@@ -280,6 +287,9 @@ private Q_SLOTS:
         row("START_FIELDS", 0, true);
         row("START_FIELDS1", 352, false);
         row("START_FIELDS1", 351, true);
+        row("SPEAK_WORDS", 2, false);
+        row("SPEAK_WORDS", -1, false);
+        row("SPEAK_WORDS", 1, true);
     }
 
     void outOfRangeKeepsItsDefault()
@@ -304,6 +314,7 @@ private Q_SLOTS:
             {u"FONT_SIZE"_s, {state.fontSize, defaults.fontSize}},
             {u"START_FIELDS"_s, {state.wordColumnLeft, defaults.wordColumnLeft}},
             {u"START_FIELDS1"_s, {state.meaningColumnLeft, defaults.meaningColumnLeft}},
+            {u"SPEAK_WORDS"_s, {state.speakWords, defaults.speakWords}},
         };
         const auto [value, fallback] = readBack.at(name);
         const qint64 asStored = name.contains(u"COLOR"_s) ? qint64(quint32(stored)) : qint64(stored);

@@ -226,6 +226,13 @@ void FakeGameHost::RunFlashWindow()
     events << QStringLiteral("flash");
 }
 
+void FakeGameHost::PronounceWord(const QString &word)
+{
+    const int row = markedRow(0);
+    pronounced.push_back({word, row >= 0 ? captions[0][static_cast<std::size_t>(row)] : QString()});
+    events << QStringLiteral("say ") + word;
+}
+
 int FakeGameHost::markedRow(int column) const
 {
     const auto &rows = marked.at(static_cast<std::size_t>(column));

@@ -74,6 +74,7 @@ public:
     bool RepeatChecked() const override;
     void MinimiseToTray() override;
     void RunFlashWindow() override;
+    void PronounceWord(const QString &word) override;
 
     // Board queries.
     // The row whose label carries the active colour; -1 when none or several do.
@@ -116,8 +117,16 @@ public:
     int aboutMemoHides = 0;
     int statusRefreshes = 0;
     QStringList messages;
-    // "tray" and "flash", in the order they happened.
+    // "tray", "flash" and "say <word>", in the order they happened.
     QStringList events;
+    // Every word the engine asked to be spoken, with the word the board
+    // showed in the active colour at that moment.
+    struct Pronounced
+    {
+        QString word;
+        QString markedWord;
+    };
+    std::vector<Pronounced> pronounced;
     bool excludeBox = false;
     bool repeatBox = false;
 

@@ -701,6 +701,127 @@ private Q_SLOTS:
         QCOMPARE(rig.host.events.size(), 4);
         QCOMPARE(rig.st().gameState, 0);
     }
+    // With pronunciation on, every turn asks for its own active word at once,
+    // whatever ended the turn before, across new deals and dictionaries.
+    void pronouncesTheActiveWordOfEveryTurn_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::newRow("standard") << int(ModeStandard);
+        QTest::newRow("learning") << int(ModeLearning);
+    }
+    void pronouncesTheActiveWordOfEveryTurn()
+    {
+        QFETCH(int, mode);
+        Rig rig({dictionary(8), dictionary(8, 100)});
+        rig.st().mode = mode;
+        rig.st().speakWords = 1;
+        QCOMPARE(rig.engine.ActiveWord(), QString());
+
+        const auto expectOneMore = [&rig](std::size_t before, const char *step) {
+            QVERIFY2(rig.host.pronounced.size() == before + 1, step);
+            const FakeGameHost::Pronounced &last = rig.host.pronounced.back();
+            // Field 0 only: the English word, as the board shows it in the active colour.
+            QVERIFY2(last.word.startsWith(u'w'), qPrintable(last.word));
+            QCOMPARE(last.word, last.markedWord);
+            QCOMPARE(rig.engine.ActiveWord(), last.word);
+        };
+        rig.engine.BStartClick();
+        expectOneMore(0, "start");
+        int turns = 1;
+        // Timer ends, "Дальше", clicks on meanings and hints, until the game
+        // has moved on to the second dictionary and played a turn there.
+        for (int step = 0; rig.host.current == 0 || step % 4 != 0; ++step) {
+            QVERIFY2(step < 60, "the first dictionary was never used up");
+            const std::size_t before = rig.host.pronounced.size();
+            if (mode == ModeStandard) {
+                rig.engine.N11Click(); // a hint shows, but starts no turn
+                QCOMPARE(rig.host.pronounced.size(), before);
+            }
+            switch (step % 4) {
+            case 0:
+                rig.engine.GameTimerTimer();
+                break;
+            case 1:
+                rig.engine.N13Click();
+                break;
+            default:
+                rig.answer(step % 4 == 2);
+                break;
+            }
+            expectOneMore(before, "turn");
+            ++turns;
+        }
+        QCOMPARE(rig.host.pronounced.size(), std::size_t(turns));
+        QCOMPARE(rig.host.pronounced.back().word.mid(1).toInt() >= 100, true);
+
+        // Stopping speaks nothing; a stopped game has no active word.
+        rig.engine.BStartClick();
+        QCOMPARE(rig.host.pronounced.size(), std::size_t(turns));
+        QCOMPARE(rig.engine.ActiveWord(), QString());
+    }
+
+    void pronouncesNothingWhenOffOrFlashing_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<int>("speakWords");
+        QTest::newRow("off, standard") << int(ModeStandard) << 0;
+        QTest::newRow("off, learning") << int(ModeLearning) << 0;
+        QTest::newRow("on, 25th frame") << int(ModeFlash) << 1;
+    }
+    void pronouncesNothingWhenOffOrFlashing()
+    {
+        QFETCH(int, mode);
+        QFETCH(int, speakWords);
+        Rig rig({dictionary(10)});
+        rig.st().mode = mode;
+        rig.st().speakWords = speakWords;
+        rig.engine.BStartClick();
+        for (int turn = 0; turn < 8; ++turn) {
+            rig.engine.GameTimerTimer();
+            rig.engine.N13Click();
+        }
+        rig.engine.BStartClick();
+        QVERIFY(rig.host.pronounced.empty());
+        QVERIFY(rig.host.events.filter(u"say"_s).isEmpty());
+    }
+
+    // Speaking must not change the game: with the same clock the deals, the
+    // draws, the turn order, the timers and the score are exactly the same.
+    void pronouncingChangesNothingInTheGame()
+    {
+        const auto play = [](int speakWords) {
+            g_now = 1700000000;
+            Rig rig({dictionary(9), dictionary(7, 100), dictionary(12, 200)});
+            rig.st().speakWords = speakWords;
+            QStringList record;
+            const auto note = [&rig, &record] {
+                QString board = QString::number(rig.active());
+                for (int row = 0; row < 6; ++row)
+                    board += u' ' + rig.host.captions[0][static_cast<std::size_t>(row)] + u'>'
+                             + QString::number(rig.host.meaningRowFor(row));
+                record << board << QString::number(rig.host.current) << QString::number(rig.st().guessedCount)
+                       << QString::number(rig.host.timer(Timer::Game).starts)
+                       << QString::number(rig.host.timer(Timer::Progress).starts)
+                       << QString::number(rig.host.progress.position);
+            };
+            rig.engine.BStartClick();
+            for (int step = 0; step < 40; ++step) {
+                g_now += step % 3;
+                if (step % 5 == 4)
+                    rig.engine.GameTimerTimer();
+                else
+                    rig.answer(step % 5 != 1);
+                note();
+            }
+            record << rig.host.wordCaptionHistory << rig.host.events.filter(u"tray"_s);
+            return std::make_pair(record, rig.host.pronounced.size());
+        };
+        const auto [silent, silentWords] = play(0);
+        const auto [spoken, spokenWords] = play(1);
+        QCOMPARE(silentWords, std::size_t(0));
+        QVERIFY(spokenWords >= 40);
+        QCOMPARE(spoken, silent);
+    }
 };
 
 QTEST_APPLESS_MAIN(TestGameEngine)
