@@ -77,9 +77,9 @@ QString Speech::hint() const
 {
     switch (m_status) {
     case Status::NoEngine:
-        return QStringLiteral("Нет голоса. Установите пакеты\nqt6-speech-speechd-plugin и\nspeech-dispatcher-espeak-ng");
+        return QStringLiteral("Нет голоса. Нужны пакеты\nqt6-speech-speechd-plugin и\nspeech-dispatcher-espeak-ng");
     case Status::NoVoice:
-        return QStringLiteral("Нет английского голоса.\nУстановите пакет\nspeech-dispatcher-espeak-ng");
+        return QStringLiteral("Нет английского голоса.\nНужен пакет\nspeech-dispatcher-espeak-ng");
     default:
         return QString();
     }

@@ -2,8 +2,11 @@
 #include "forms/color_dialog.h"
 #include "forms/colour.h"
 #include "forms/pickers.h"
+#include "platform/speech.h"
+#include "platform/speech_backend.h"
 
 #include <QCheckBox>
+#include <QApplication>
 #include <QColorDialog>
 #include <QFrame>
 #include <QLabel>
@@ -17,6 +20,8 @@
 
 using namespace Qt::StringLiterals;
 
+Q_DECLARE_METATYPE(std::optional<SpeechBackend::Opened>)
+
 namespace {
 
 // The settings the dialog may change, for whole-record comparisons.
@@ -24,7 +29,7 @@ auto settingsOf(const PRG_STAT &s)
 {
     return std::make_tuple(s.bgColor, s.activeColor, s.passiveColor, s.mode, s.timerOn, s.fontName, s.fontSize,
                            s.fontStyle, s.wordColumnBase, s.wordColumnLeft, s.meaningColumnBase,
-                           s.meaningColumnLeft);
+                           s.meaningColumnLeft, s.speakWords);
 }
 
 // A program state far from every default.
@@ -43,6 +48,7 @@ PRG_STAT customState()
     state.wordColumnLeft = 95;
     state.meaningColumnBase = 200;
     state.meaningColumnLeft = 210;
+    state.speakWords = 1;
     return state;
 }
 
@@ -53,6 +59,30 @@ T *child(QWidget &dialog, const QString &name)
     if (!widget)
         qFatal("no control %s", qPrintable(name));
     return widget;
+}
+
+// A speech engine that opens with the given outcome and speaks nothing.
+class SilentBackend : public SpeechBackend
+{
+public:
+    explicit SilentBackend(Opened result)
+        : m_result(result)
+    {
+    }
+    Opened open() override { return m_result; }
+    void say(const QString &) override {}
+
+private:
+    Opened m_result;
+};
+
+Speech::BackendMaker opening(std::optional<SpeechBackend::Opened> result)
+{
+    return [result]() -> std::unique_ptr<SpeechBackend> {
+        if (!result)
+            return nullptr;
+        return std::make_unique<SilentBackend>(*result);
+    };
 }
 
 Colour swatch(QWidget &dialog, int n)
@@ -116,7 +146,7 @@ private Q_SLOTS:
         dialog.show();
 
         QCOMPARE(dialog.windowTitle(), u"Настройки"_s);
-        QCOMPARE(dialog.size(), QSize(312, 331));
+        QCOMPARE(dialog.size(), QSize(312, 377));
         QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
         QCOMPARE(dialog.pos(), QPoint(240, 110));
         QCOMPARE(dialog.font().family(), u"MS Sans Serif"_s);
@@ -155,7 +185,7 @@ private Q_SLOTS:
         } while (w != child(dialog, u"OKBtn"_s));
         QCOMPARE(order, (QStringList{u"OKBtn"_s, u"CancelBtn"_s, u"Button4"_s, u"RadioButton2"_s, u"RadioButton1"_s,
                                      u"Button1"_s, u"Button2"_s, u"Button3"_s, u"RadioButton3"_s, u"CBTimer"_s,
-                                     u"Button5"_s}));
+                                     u"Button5"_s, u"CBSpeak"_s}));
     }
 
     void loadsTheProgramState_data()
@@ -384,6 +414,124 @@ private Q_SLOTS:
         child<QPushButton>(dialog, u"OKBtn"_s)->click();
         QCOMPARE(state.fontName, u"DejaVu Serif"_s);
         QCOMPARE(state.fontSize, 20);
+    }
+    void pronunciationSetting_data()
+    {
+        QTest::addColumn<int>("stored");
+        QTest::addColumn<bool>("tick");
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("OK turns it on") << 0 << true << u"OKBtn"_s << 1;
+        QTest::newRow("OK turns it off") << 1 << false << u"OKBtn"_s << 0;
+        QTest::newRow("Отмена drops it") << 0 << true << u"CancelBtn"_s << 0;
+        QTest::newRow("Сброс turns it off") << 1 << true << u"Button4"_s << 0;
+    }
+    void pronunciationSetting()
+    {
+        QFETCH(int, stored);
+        QFETCH(bool, tick);
+        QFETCH(QString, button);
+        QFETCH(int, expected);
+        Speech speech(opening(SpeechBackend::Opened::Ready));
+        PRG_STAT state;
+        state.speakWords = stored;
+        TGameColorDialog dialog(state, nullptr, &speech);
+        dialog.show();
+        auto *box = child<QCheckBox>(dialog, u"CBSpeak"_s);
+        QCOMPARE(box->text(), u"Произношение"_s);
+        QCOMPARE(box->isChecked(), stored == 1);
+        QVERIFY(box->isEnabled());
+        if (box->isChecked() != tick)
+            QTest::mouseClick(box, Qt::LeftButton);
+        QCOMPARE(box->isChecked(), tick);
+        // Ticking is when the engine is first looked for, never before.
+        QCOMPARE(speech.status(), tick && stored == 0 ? Speech::Status::Starting : Speech::Status::Off);
+        QCOMPARE(state.speakWords, stored); // nothing taken before OK
+        child<QPushButton>(dialog, button)->click();
+        QCOMPARE(state.speakWords, expected);
+        QVERIFY(!box->isChecked() || button != u"Button4"_s);
+    }
+
+    // Without an engine or a voice the box cannot be ticked and names what
+    // to install; no message box ever comes up, and the stored choice stays.
+    void noVoiceDisablesTheBox_data()
+    {
+        QTest::addColumn<std::optional<SpeechBackend::Opened>>("result");
+        QTest::addColumn<QString>("package");
+        QTest::newRow("no module") << std::optional<SpeechBackend::Opened>() << u"qt6-speech-speechd-plugin"_s;
+        QTest::newRow("no engine") << std::optional(SpeechBackend::Opened::NoEngine) << u"qt6-speech-speechd-plugin"_s;
+        QTest::newRow("no voice") << std::optional(SpeechBackend::Opened::NoVoice) << u"speech-dispatcher-espeak-ng"_s;
+    }
+    void noVoiceDisablesTheBox()
+    {
+        QFETCH(std::optional<SpeechBackend::Opened>, result);
+        QFETCH(QString, package);
+        Speech speech(opening(result));
+        PRG_STAT state;
+        {
+            TGameColorDialog dialog(state, nullptr, &speech);
+            dialog.show();
+            auto *box = child<QCheckBox>(dialog, u"CBSpeak"_s);
+            auto *hint = child<QLabel>(dialog, u"SpeakHint"_s);
+            QVERIFY(hint->text().isEmpty());
+            QTest::mouseClick(box, Qt::LeftButton);
+            QTRY_VERIFY(!box->isEnabled());
+            QVERIFY(!box->isChecked());
+            QVERIFY2(hint->text().contains(package), qPrintable(hint->text()));
+            QVERIFY(hint->isVisible());
+            QCOMPARE(QApplication::activeModalWidget(), nullptr);
+            for (QWidget *top : QApplication::topLevelWidgets())
+                QVERIFY2(!top->isVisible() || top == &dialog, top->metaObject()->className());
+            child<QPushButton>(dialog, u"OKBtn"_s)->click();
+            QCOMPARE(state.speakWords, 0);
+        }
+        // Opened again, the dialog knows at once; OK keeps a stored "on" for
+        // the day the voice is installed, and "Сброс" still turns it off.
+        state.speakWords = 1;
+        {
+            TGameColorDialog dialog(state, nullptr, &speech);
+            QVERIFY(!child<QCheckBox>(dialog, u"CBSpeak"_s)->isEnabled());
+            QVERIFY(!child<QCheckBox>(dialog, u"CBSpeak"_s)->isChecked());
+            QVERIFY(child<QLabel>(dialog, u"SpeakHint"_s)->text().contains(package));
+            child<QPushButton>(dialog, u"OKBtn"_s)->click();
+            QCOMPARE(state.speakWords, 1);
+        }
+        {
+            TGameColorDialog dialog(state, nullptr, &speech);
+            child<QPushButton>(dialog, u"Button4"_s)->click();
+            QCOMPARE(state.speakWords, 0);
+        }
+    }
+
+    // The pronunciation row fits its frame: nothing overlaps, nothing is cut,
+    // the longest hint included.
+    void pronunciationRowFits()
+    {
+        Speech speech(opening(SpeechBackend::Opened::NoEngine));
+        speech.start();
+        QTRY_VERIFY(speech.unavailable());
+        PRG_STAT state;
+        TGameColorDialog dialog(state, nullptr, &speech);
+        dialog.show();
+        auto *box = child<QCheckBox>(dialog, u"CBSpeak"_s);
+        auto *hint = child<QLabel>(dialog, u"SpeakHint"_s);
+        const QRect frame = child(dialog, u"Bevel6"_s)->geometry().adjusted(2, 2, -2, -2);
+        QVERIFY2(box->sizeHint().width() <= box->width(), qPrintable(QString::number(box->sizeHint().width())));
+        QVERIFY2(hint->heightForWidth(hint->width()) <= hint->height(), qPrintable(QString::number(hint->heightForWidth(hint->width()))));
+        const QFontMetrics metrics(hint->font());
+        for (const QString &line : speech.hint().split(u'\n'))
+            QVERIFY2(metrics.horizontalAdvance(line) <= hint->width(), qPrintable(line + u' ' + QString::number(metrics.horizontalAdvance(line))));
+        for (QWidget *mine : {static_cast<QWidget *>(box), static_cast<QWidget *>(hint)}) {
+            QVERIFY2(frame.contains(mine->geometry()), qPrintable(mine->objectName()));
+            for (QWidget *other : dialog.findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+                if (other == mine || other->objectName().startsWith(u"Bevel"_s))
+                    continue;
+                QVERIFY2(!other->geometry().intersects(mine->geometry()),
+                         qPrintable(mine->objectName() + u" overlaps "_s + other->objectName()));
+            }
+        }
+        for (const QString &name : {u"OKBtn"_s, u"CancelBtn"_s, u"Button4"_s})
+            QVERIFY(child(dialog, name)->geometry().top() > frame.bottom());
     }
 };
 
