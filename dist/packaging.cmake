@@ -29,7 +29,11 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-translations-l10n")
 # The help file and the maker's page open through xdg-open; the faces the
 # windows are laid out for have metric-compatible stand-ins in Liberation;
 # a Wayland session without XWayland needs Qt's Wayland plugin.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, fonts-liberation2, qt6-wayland")
+# Pronunciation speaks through speech-dispatcher with the espeak-ng voices,
+# reached through Qt's plugin for it (the flite plugin is the fallback).
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+    "xdg-utils, fonts-liberation2, qt6-wayland, qt6-speech-speechd-plugin, speech-dispatcher-espeak-ng")
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "qt6-speech-flite-plugin")
 # The package manager's triggers refresh the MIME database, not the install.
 set(CPACK_CUSTOM_INSTALL_VARIABLES "LEXOMAT_PACKAGING=ON")
 

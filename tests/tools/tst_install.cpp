@@ -2,12 +2,16 @@
 // there, and the launcher's first and later starts with a stand-in for the
 // program that records where and how it was started.
 
+#include "platform/speech.h"
+#include "platform/speech_backend.h"
+
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QMimeDatabase>
+#include <QPluginLoader>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -21,6 +25,7 @@ namespace {
 
 const QString BinDir = QStringLiteral(INSTALL_BINDIR);
 const QString LibexecDir = QStringLiteral(INSTALL_LIBEXECDIR);
+const QString LibDir = QStringLiteral(INSTALL_LIBDIR);
 const QString DataDir = QStringLiteral(INSTALL_DATADIR);
 
 QByteArray readBytes(const QString &path)
@@ -56,6 +61,7 @@ private Q_SLOTS:
     void installsEveryFile_data();
     void installsEveryFile();
     void installsNothingElse();
+    void programFindsItsSpeechModule();
     void desktopFilesAgree();
     void manualPagesReadCleanly_data();
     void manualPagesReadCleanly();
@@ -144,6 +150,7 @@ void TestInstall::installsEveryFile_data()
     QTest::newRow("launcher") << QString(BinDir + u"/lexomat"_s) << true << 0;
     QTest::newRow("companion") << QString(BinDir + u"/lexomat-wrd"_s) << true << 0;
     QTest::newRow("program") << QString(LibexecDir + u"/lexomat/lexomat"_s) << true << 0;
+    QTest::newRow("pronunciation module") << QString(LibDir + u"/lexomat/modules/lexomat-speech.so"_s) << false << 0;
     QTest::newRow("help") << QString(DataDir + u"/lexomat/lexomat.hlp"_s) << false << 0;
     QTest::newRow("desktop entry") << QString(DataDir + u"/applications/lexomat.desktop"_s) << false << 0;
     QTest::newRow("metainfo") << QString(DataDir + u"/metainfo/org.example.lexomat.metainfo.xml"_s) << false << 0;
@@ -193,9 +200,21 @@ void TestInstall::installsNothingElse()
         if (!file.startsWith(mimeDatabase) || file.startsWith(mimeDatabase + u"packages/"_s))
             files.append(file);
     }
-    // Thirteen fixed files, the bitmaps and the starter dictionaries.
-    const qsizetype expected = 13 + QStringLiteral(ICON_SIZES).split(u',').size() + starterNames().size();
+    // Fourteen fixed files, the bitmaps and the starter dictionaries.
+    const qsizetype expected = 14 + QStringLiteral(ICON_SIZES).split(u',').size() + starterNames().size();
     QVERIFY2(files.size() == expected, qPrintable(files.join(u'\n')));
+}
+
+// The installed program looks for its pronunciation module where the
+// install put it, and finds a plugin that offers the program's backends.
+void TestInstall::programFindsItsSpeechModule()
+{
+    const QStringList candidates = Speech::moduleCandidates(installed(LibexecDir + u"/lexomat"_s));
+    QVERIFY(!QFileInfo::exists(candidates.first()));
+    QCOMPARE(candidates.last(), QDir::cleanPath(installed(LibDir + u"/lexomat/modules/lexomat-speech.so"_s)));
+    QPluginLoader loader(candidates.last());
+    QCOMPARE(loader.metaData().value(u"IID"_s).toString(), QStringLiteral(LexomatSpeechBackendFactory_iid));
+    QVERIFY2(qobject_cast<SpeechBackendFactory *>(loader.instance()), qPrintable(loader.errorString()));
 }
 
 void TestInstall::desktopFilesAgree()

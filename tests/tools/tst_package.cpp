@@ -109,6 +109,16 @@ void TestPackage::dependsOnWhatQtLoadsAtRunTime()
     const QString recommends = field(u"Recommends"_s);
     QVERIFY2(recommends.contains(u"xdg-utils"_s), qPrintable(recommends));
     QVERIFY2(recommends.contains(u"qt6-wayland"_s), qPrintable(recommends));
+    // Pronunciation: the module links Qt TextToSpeech; the voice comes
+    // through the speech service's plugin.
+    const bool linksSpeech = std::any_of(depends.begin(), depends.end(), [](const QString &entry) {
+        return entry.section(u' ', 0, 0) == u"libqt6texttospeech6"_s;
+    });
+    QVERIFY2(linksSpeech, qPrintable(depends.join(u", "_s)));
+    QVERIFY(std::any_of(m_contents.begin(), m_contents.end(),
+                        [](const QString &path) { return path.endsWith(u"/lexomat/modules/lexomat-speech.so"_s); }));
+    for (const QString &package : {u"qt6-speech-speechd-plugin"_s, u"speech-dispatcher-espeak-ng"_s})
+        QVERIFY2(recommends.contains(package), qPrintable(recommends));
 }
 
 void TestPackage::carriesTheDocumentsOfAPackage_data()
