@@ -24,6 +24,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from program_files import (ROOT_VALUES, decode_dictionary, dword, encode_dictionary, integer_of,  # noqa: E402
                            read_settings, text_of, write_settings)
 from xsession import SCREEN_HEIGHT, SCREEN_WIDTH, E2EFailure, XSession, wait_until  # noqa: E402
+import sound  # noqa: E402
 
 # Main window geometry: client 413 x 382; controls at their places in the frame.
 MAIN_WIDTH, MAIN_HEIGHT = 413, 382
@@ -172,6 +173,7 @@ class Scenario:
         os.makedirs(os.path.join(self.workdir, "dict"), exist_ok=True)
         self.programs = []
         self.artifacts = None
+        self.cleanups = []  # run after the programs are ended, last first
 
     def dictionary_path(self, number=0):
         return os.path.join(self.workdir, "dict", f"tom_{number}.wrd")
@@ -209,6 +211,8 @@ class Scenario:
     def cleanup(self):
         for program in self.programs:
             program.kill()
+        while self.cleanups:
+            self.cleanups.pop()()
 
 
 # -- board and screen helpers ---------------------------------------------------
@@ -289,6 +293,7 @@ ROOT_DEFAULTS = {
     "FONT_SIZE": 10,
     "START_FIELDS": 67,
     "START_FIELDS1": 169,
+    "SPEAK_WORDS": 0,
 }
 
 
@@ -300,7 +305,7 @@ def typed(name, raw):
 
 
 def scenario_settings(s):
-    """The first close writes all thirteen values with their defaults; values
+    """The first close writes every root value with its default; values
     changed in the file are read by the next start, applied, and survive its
     close."""
     s.write_dictionary(WORDS)
@@ -598,6 +603,66 @@ def scenario_unreadable_dictionary(s):
           "the unreadable dictionary's inode, mode or size changed")
 
 
+# Silence from a null sink measures 0; one spoken word in a few seconds gives
+# a few hundredths.
+SOUND_RMS = 0.002
+SILENCE_RMS = 0.0002
+RECORD_SECONDS = 8
+
+
+def scenario_pronunciation(s):
+    """With "Произношение" on, "Запуск" makes the words heard: a private
+    PulseAudio server's null sink records sound. With it off, it records
+    silence and no speech service is started."""
+    s.write_dictionary(WORDS)
+    runtime = os.path.join(s.home, "runtime")
+    pulse = sound.PrivatePulse(s.home, runtime, os.path.join(s.dir, "pulseaudio.log"))
+    s.cleanups.append(pulse.stop)
+    pulse.start()
+    speechd_pid = os.path.join(runtime, "speech-dispatcher", "pid", "speech-dispatcher.pid")
+
+    def play(speak_words):
+        # The fastest speed: a new word every two seconds.
+        write_settings(s.settings_path(), {"SPEAK_WORDS": dword(speak_words), "DEFAULT_SPEED": dword(11000)})
+        program = s.program().start()
+        recording = os.path.join(s.dir, f"speak-{speak_words}.wav")
+        pulse.record(recording)
+        program.click(START_BUTTON)
+        s.x.park_pointer()
+        wait_until("words on the board after 'Запуск'", lambda: board_ink(s.x, program) > 300, timeout=5)
+        time.sleep(RECORD_SECONDS)
+        pulse.stop_recording()
+        check(not s.x.search("--onlyvisible", "--name", "^Информация$"), "a message box came up")
+        program.close_with_button()
+        return recording
+
+    loud = play(1)
+    level = sound.rms(loud)
+    print(f"  pronunciation on: RMS {level:.5f} over {sound.length(loud):.1f} s", flush=True)
+    check(sound.length(loud) >= RECORD_SECONDS / 2, "the recording is much shorter than the time recorded")
+    check(os.path.exists(speechd_pid), "no speech-dispatcher was started in the scenario's runtime folder")
+    check(level > SOUND_RMS, f"pronunciation on, but the sink stayed silent (RMS {level:.5f})")
+
+    # The speech service of the first run is ended before the second one.
+    pulse.stop_recording()
+    for pid in sound.processes_in(runtime):
+        if pid != pulse.process.pid:
+            os.kill(pid, signal.SIGTERM)
+    wait_until("the speech service to end",
+               lambda: all(pid == pulse.process.pid for pid in sound.processes_in(runtime)), timeout=10)
+    if os.path.exists(speechd_pid):
+        os.remove(speechd_pid)
+
+    quiet = play(0)
+    level = sound.rms(quiet)
+    print(f"  pronunciation off: RMS {level:.5f}", flush=True)
+    check(level < SILENCE_RMS, f"pronunciation off, but the sink recorded sound (RMS {level:.5f})")
+    left = [name for name in sound.process_names(sound.processes_in(runtime))
+            if name != "pulseaudio"]
+    check(not left, f"with pronunciation off these still ran: {left}")
+    check(not os.path.exists(speechd_pid), "pronunciation off, but a speech service was started")
+
+
 SCENARIOS = {
     "single_instance": scenario_single_instance,
     "settings": scenario_settings,
@@ -607,6 +672,7 @@ SCENARIOS = {
     "flash": scenario_flash,
     "hidpi": scenario_hidpi,
     "unreadable_dictionary": scenario_unreadable_dictionary,
+    "pronunciation": scenario_pronunciation,
 }
 
 
