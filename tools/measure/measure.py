@@ -21,6 +21,12 @@ turns, starts each program --runs times in a fresh home and working folder:
                 Changes less than 8 ms apart are one repaint (a repaint can
                 reach the server in more than one piece).
 
+With --speak, Lexomat starts with pronunciation on (SPEAK_WORDS=dword:00000001
+in the settings file); either way the figures say whether the speech module
+and Qt TextToSpeech were mapped into the process two seconds after the
+window. The speech service a start may have started in its runtime folder is
+ended with it.
+
 It also runs the benchmarks once and prints a Markdown summary; --json writes
 every figure to a file.
 """
@@ -119,6 +125,7 @@ class Session:
         if settings:
             with open(os.path.join(config, "Tolv", "LX.ini"), "w") as out:
                 out.write(settings)
+        self.runtime = runtime
         self.env = {
             "PATH": os.environ.get("PATH", "/usr/bin:/bin"),
             "HOME": self.home,
@@ -155,6 +162,12 @@ class Session:
                     return int(line.split()[1])
         raise RuntimeError("no VmRSS")
 
+    def speech_loaded(self):
+        """Whether the pronunciation module or Qt TextToSpeech is mapped."""
+        with open(f"/proc/{self.proc.pid}/maps") as maps:
+            text = maps.read()
+        return "lexomat-speech.so" in text or "libQt6TextToSpeech" in text
+
     def cpu_ticks(self):
         with open(f"/proc/{self.proc.pid}/stat") as stat:
             fields = stat.read().rsplit(")", 1)[1].split()
@@ -190,6 +203,15 @@ class Session:
         except subprocess.TimeoutExpired:
             self.proc.kill()
             self.proc.wait()
+        # A speech-dispatcher the program started lives on by itself.
+        wanted = b"XDG_RUNTIME_DIR=" + self.runtime.encode()
+        for entry in filter(str.isdigit, os.listdir("/proc")):
+            try:
+                with open(f"/proc/{entry}/environ", "rb") as environ:
+                    if int(entry) != os.getpid() and wanted in environ.read().split(b"\0"):
+                        os.kill(int(entry), signal.SIGTERM)
+            except OSError:
+                pass
         shutil.rmtree(self.home, ignore_errors=True)
 
 
@@ -202,15 +224,17 @@ def repaints(times):
     return merged
 
 
-def measure(tools, display, runs, idle):
+def measure(tools, display, runs, idle, speak=False):
     results = {"lexomat": [], "minimal": []}
     for run in range(runs):
         order = ["lexomat", "minimal"] if run % 2 == 0 else ["minimal", "lexomat"]
         for name in order:
-            session = Session(tools, display, tools[name])
+            settings = "[General]\nSPEAK_WORDS=dword:00000001\n" if speak and name == "lexomat" else None
+            session = Session(tools, display, tools[name], settings=settings)
             try:
                 time.sleep(2)
-                figures = {"startup_ms": session.startup_ms, "rss_kb": session.rss_kb()}
+                figures = {"startup_ms": session.startup_ms, "rss_kb": session.rss_kb(),
+                           "speech_loaded": float(session.speech_loaded())}
                 _, idle_changes = session.frames(session.window, 1.5)
                 figures["idle_repaints"] = len(repaints(idle_changes))
                 figures["cpu_stopped"] = session.cpu_percent(idle)
@@ -284,6 +308,8 @@ def summary(results, bench):
     stopped = median("lexomat", "cpu_stopped")
     rows.append(("CPU, game stopped", f"{stopped:.2f} %", f"{median('minimal', 'cpu_stopped'):.2f} %", "",
                  "< 1 % of a core", stopped < 1.0))
+    loaded = median("lexomat", "speech_loaded")
+    rows.append(("Speech library mapped 2 s after the window", "yes" if loaded >= 0.5 else "no", "", "", "", None))
     rows.append(("CPU, game running", f"{median('lexomat', 'cpu_running'):.2f} %", "", "", "", None))
     rows.append(("CPU, flash window", f"{median('lexomat', 'cpu_flashing'):.2f} %", "", "", "", None))
     rate = median("lexomat", "flash_words_per_s")
@@ -311,6 +337,7 @@ def main():
     parser.add_argument("--lock", default="/tmp/lx/build.lock" if os.path.exists("/tmp/lx") else "",
                         help="flock file that serialises builds")
     parser.add_argument("--json", help="write every figure to this file")
+    parser.add_argument("--speak", action="store_true", help="start Lexomat with pronunciation on")
     args = parser.parse_args()
     for tool in ("Xvfb", "xdotool", "cmake", "cc"):
         if not shutil.which(tool):
@@ -319,7 +346,7 @@ def main():
     tools = build(os.path.abspath(args.build_dir), args.lock)
     with Xvfb() as server:
         log(f"Xvfb on {server.display}")
-        results = measure(tools, server.display, args.runs, args.idle)
+        results = measure(tools, server.display, args.runs, args.idle, args.speak)
     bench = run_benchmarks(tools["bench"])
     if args.json:
         with open(args.json, "w") as out:
