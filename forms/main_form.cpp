@@ -10,6 +10,7 @@
 #include "platform/shell.h"
 #include "platform/tray_icon.h"
 #include "platform/window_shape.h"
+#include "progress/progress_store.h"
 #include "ui_main_form.h"
 
 #include <QCloseEvent>
@@ -113,6 +114,8 @@ void TForm1::showEvent(QShowEvent *event)
     if (!m_activated) {
         m_activated = true;
         FormActivate();
+        // The record of answers is no part of showing the window.
+        QTimer::singleShot(0, this, &TForm1::OpenProgressRecord);
     }
 }
 
@@ -330,6 +333,9 @@ void TForm1::TrayCommand(int id)
     case Requests::CommandVisitSite:
         Label15Click();
         break;
+    case Requests::CommandProgress:
+        ShowProgressWindow();
+        break;
     default:
         break;
     }
@@ -340,6 +346,7 @@ void TForm1::setUpTray(const QIcon &icon)
     const TrayIcon::MenuItems items = {
         {Requests::CommandRestore, QStringLiteral("Восстановить")},
         {Requests::CommandDictionaries, QStringLiteral("Словари")},
+        {Requests::CommandProgress, QStringLiteral("Успехи")},
         {0, QString()},
         {Requests::CommandVisitSite, QStringLiteral("Посетить сайт авторов")},
         {0, QString()},

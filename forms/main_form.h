@@ -12,6 +12,8 @@
 
 class DictLibrary;
 class FindDialog;
+class ProgressStore;
+struct WordKey;
 class QIcon;
 class QLabel;
 class QMenu;
@@ -75,6 +77,14 @@ public:
     void ApplyBoardFont();
     void N9Click();
 
+    // The record of answers and "Успехи". The record opens once the window
+    // has shown (or when first needed); nullptr while there is none.
+    void OpenProgressRecord();
+    ProgressStore *progressRecord() const { return m_progress.get(); }
+    void ShowProgressWindow();
+    // Writes the hardest words into a new dictionary and makes it current.
+    void MakeDrillDictionary(const QList<WordKey> &words);
+
     // GameHost.
     void ResetBoardView() override;
     void PaintColumn(int column, bool highlighted) override;
@@ -104,6 +114,7 @@ public:
     bool RepeatChecked() const override;
     void MinimiseToTray() override;
     void RunFlashWindow() override;
+    void RecordAnswer(const AnswerEvent &event) override;
 
 Q_SIGNALS:
     // The window has closed and saved the settings: the program ends.
@@ -134,6 +145,7 @@ private:
     void stepDictionary(void (DictLibrary::*step)(), QWidget *button);
     void selectRow(int row);
     int selectedRow() const;
+    void tellAboutRecord(const QString &text);
 
     ProcessObjects &m_objects;
     std::unique_ptr<Ui::TForm1> m_ui;
@@ -147,4 +159,7 @@ private:
     QMenu *m_listMenu = nullptr;
     FindDialog *m_findDialog = nullptr;
     bool m_activated = false;
+    std::unique_ptr<ProgressStore> m_progress;
+    bool m_progressTried = false;
+    bool m_progressTold = false;
 };
