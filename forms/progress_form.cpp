@@ -4,6 +4,9 @@
 
 #include <QHeaderView>
 #include <QProgressBar>
+#include <QScreen>
+
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -77,9 +80,16 @@ TProgressForm::TProgressForm(const ProgressReport &report, QWidget *mainWindow)
     m_ui->DayChart1->setCounts(report.days);
 
     QTreeWidget *list = m_ui->ListHard;
+    // Three columns that fit the list beside its scroll bar: the count last.
     list->header()->setSectionsClickable(false);
+    list->header()->setStretchLastSection(false);
+    list->header()->setSectionResizeMode(1, QHeaderView::Stretch);
+    list->header()->setSectionResizeMode(2, QHeaderView::Fixed);
     list->setColumnWidth(0, 110);
-    list->setColumnWidth(1, 220);
+    list->setColumnWidth(2, 60);
+    list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    list->setFocusPolicy(Qt::NoFocus);
     QList<QTreeWidgetItem *> rows;
     for (const ProgressReport::HardWord &word : report.hardest) {
         auto *row = new QTreeWidgetItem(
@@ -98,8 +108,16 @@ TProgressForm::TProgressForm(const ProgressReport &report, QWidget *mainWindow)
     connect(m_ui->BDrill, &QPushButton::clicked, this, [this] { done(DrillResult); });
     connect(m_ui->BClose, &QPushButton::clicked, this, &QDialog::reject);
 
-    if (mainWindow && mainWindow->isVisible())
-        move(mainWindow->frameGeometry().left() + 20, mainWindow->frameGeometry().top() + 40);
+    // Where the other dialogs open, as far as the screen leaves room.
+    if (mainWindow && mainWindow->isVisible()) {
+        QPoint at = mainWindow->frameGeometry().topLeft() + QPoint(20, 40);
+        if (const QScreen *screen = mainWindow->screen()) {
+            const QRect room = screen->availableGeometry();
+            at.setX(std::clamp(at.x(), room.left(), std::max(room.left(), room.right() - width())));
+            at.setY(std::clamp(at.y(), room.top(), std::max(room.top(), room.bottom() - height() - 30)));
+        }
+        move(at);
+    }
 }
 
 TProgressForm::~TProgressForm() = default;
