@@ -114,8 +114,6 @@ void TForm1::showEvent(QShowEvent *event)
     if (!m_activated) {
         m_activated = true;
         FormActivate();
-        // The record of answers is no part of showing the window.
-        QTimer::singleShot(0, this, &TForm1::OpenProgressRecord);
     }
 }
 

@@ -77,8 +77,9 @@ public:
     void ApplyBoardFont();
     void N9Click();
 
-    // The record of answers and "Успехи". The record opens once the window
-    // has shown (or when first needed); nullptr while there is none.
+    // The record of answers and "Успехи". The record opens when it is first
+    // needed, at the first answer or with "Успехи", never while the window
+    // starts; nullptr while there is none.
     void OpenProgressRecord();
     ProgressStore *progressRecord() const { return m_progress.get(); }
     void ShowProgressWindow();

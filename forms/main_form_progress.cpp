@@ -1,6 +1,8 @@
-// The main window's side of the record of answers: it opens the record after
-// the window has shown, writes each turn's outcome into it, shows "Успехи"
-// and turns the hardest words into a dictionary of their own.
+// The main window's side of the record of answers: it opens the record when
+// the first answer comes (or "Успехи" opens), writes each turn's outcome into
+// it, shows "Успехи" and turns the hardest words into a dictionary of their
+// own. A start that plays nothing never loads the database at all, so the
+// window starts as fast and as small as without the record.
 #include "forms/main_form.h"
 
 #include "app/process_objects.h"
