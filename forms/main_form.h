@@ -147,6 +147,7 @@ private:
     void selectRow(int row);
     int selectedRow() const;
     void tellAboutRecord(const QString &text);
+    void tellIfRenewed();
 
     ProcessObjects &m_objects;
     std::unique_ptr<Ui::TForm1> m_ui;

@@ -36,6 +36,15 @@ void TForm1::tellAboutRecord(const QString &text)
     QTimer::singleShot(0, this, [this, text] { MessageBoxes::information(this, text); });
 }
 
+// The record may find damage at its opening or later, when a read or a
+// write reaches it; either way it has begun anew beside the damaged file.
+void TForm1::tellIfRenewed()
+{
+    if (m_progress && !m_progress->DamagedCopy().isEmpty())
+        tellAboutRecord(u"Журнал успехов был повреждён и начат заново.\nПрежний файл сохранён как\n"_s
+                        + QDir::toNativeSeparators(m_progress->DamagedCopy()));
+}
+
 void TForm1::OpenProgressRecord()
 {
     if (m_progressTried)
@@ -44,12 +53,9 @@ void TForm1::OpenProgressRecord()
     auto store = std::make_unique<ProgressStore>();
     switch (store->Open(ProgressStore::DefaultPath())) {
     case ProgressStore::OpenResult::Opened:
-        m_progress = std::move(store);
-        break;
     case ProgressStore::OpenResult::Renewed:
-        tellAboutRecord(u"Журнал успехов был повреждён и начат заново.\nПрежний файл сохранён как\n"_s
-                        + QDir::toNativeSeparators(store->DamagedCopy()));
         m_progress = std::move(store);
+        tellIfRenewed();
         break;
     case ProgressStore::OpenResult::Failed:
         tellAboutRecord(u"Не удалось открыть журнал успехов\n"_s + QDir::toNativeSeparators(store->Path()) + u"\n("_s
@@ -64,7 +70,9 @@ void TForm1::RecordAnswer(const AnswerEvent &event)
     if (!m_progress)
         return;
     const QString dictionary = m_library && m_library->file ? QFileInfo(m_library->file->path).fileName() : QString();
-    if (!m_progress->Record(event, dictionary, QDateTime::currentMSecsSinceEpoch())) {
+    const bool written = m_progress->Record(event, dictionary, QDateTime::currentMSecsSinceEpoch());
+    tellIfRenewed();
+    if (!written) {
         tellAboutRecord(u"Не удалось записать ответ в журнал успехов\n"_s + QDir::toNativeSeparators(m_progress->Path())
                         + u"\n("_s + m_progress->ErrorText() + u")."_s + NotRecording);
         m_progress.reset();
@@ -82,9 +90,10 @@ void TForm1::ShowProgressWindow()
     QList<WordKey> drill;
     {
         const WordFile &file = *m_library->file;
-        TProgressForm window(ProgressReport::Gather(m_progress.get(), m_library->folder, file.path, file.lines,
-                                                    QDate::currentDate()),
-                             this);
+        const ProgressReport report =
+            ProgressReport::Gather(m_progress.get(), m_library->folder, file.path, file.lines, QDate::currentDate());
+        tellIfRenewed();
+        TProgressForm window(report, this);
         if (window.exec() == TProgressForm::DrillResult)
             drill = window.report().HardestKeys();
     }

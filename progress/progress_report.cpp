@@ -5,7 +5,7 @@
 #include <QFileInfo>
 #include <QSet>
 
-ProgressReport ProgressReport::Gather(const ProgressStore *store, const QString &folder, const QString &currentPath,
+ProgressReport ProgressReport::Gather(ProgressStore *store, const QString &folder, const QString &currentPath,
                                       const QStringList &currentLines, QDate today)
 {
     ProgressReport report;

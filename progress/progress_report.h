@@ -23,7 +23,7 @@ struct ProgressReport
     };
 
     // store may be nullptr (no record): every word is then new.
-    static ProgressReport Gather(const ProgressStore *store, const QString &folder, const QString &currentPath,
+    static ProgressReport Gather(ProgressStore *store, const QString &folder, const QString &currentPath,
                                  const QStringList &currentLines, QDate today);
 
     bool recorded = false; // whether a record was there to read

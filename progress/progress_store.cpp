@@ -163,17 +163,37 @@ bool ProgressStore::connect(Mode mode)
     return true;
 }
 
-QString ProgressStore::damage() const
+QString ProgressStore::damage(bool thorough) const
 {
     QSqlQuery query(*m_db);
-    if (!query.exec(u"PRAGMA quick_check"_s))
+    // Reading the schema reads the file's header and first page: enough to
+    // tell a file that is no record at all. The full check reads every page,
+    // which takes a tenth of a second for a large record.
+    if (!query.exec(thorough ? u"PRAGMA quick_check"_s : u"SELECT count(*) FROM sqlite_master"_s))
         return isDamage(query.lastError()) ? describe(query.lastError()) : QString();
+    if (!thorough)
+        return {};
     QStringList problems;
     while (query.next())
         problems << query.value(0).toString();
     if (problems == QStringList{u"ok"_s})
         return {};
     return problems.isEmpty() ? u"the check found nothing to read"_s : problems.join(u"; "_s);
+}
+
+bool ProgressStore::renew()
+{
+    Close();
+    if (!moveDamagedAside() || !connect(m_mode) || !setUp()) {
+        Close();
+        return false;
+    }
+    return true;
+}
+
+bool ProgressStore::renewIfDamaged(const QSqlError &error)
+{
+    return m_mode == Mode::Record && isDamage(error) && renew();
 }
 
 bool ProgressStore::moveDamagedAside()
@@ -213,7 +233,7 @@ ProgressStore::OpenResult ProgressStore::Open(const QString &path, Mode mode)
         return fail(m_error);
 
     bool renewed = false;
-    const QString damaged = damage();
+    const QString damaged = damage(mode == Mode::Read);
     if (!damaged.isEmpty()) {
         if (mode == Mode::Read)
             return fail(u"the record is damaged: "_s + damaged);
@@ -231,22 +251,29 @@ ProgressStore::OpenResult ProgressStore::Open(const QString &path, Mode mode)
         return fail(u"the record was written by a newer Lexomat (record version %1)"_s.arg(version));
 
     if (mode == Mode::Record) {
-        QSqlQuery journal(*m_db);
-        if (!journal.exec(u"PRAGMA journal_mode = WAL"_s) || !journal.next()
-            || journal.value(0).toString().compare(u"wal"_s, Qt::CaseInsensitive) != 0)
-            return fail(u"the record cannot keep a write-ahead journal: "_s + describe(journal.lastError()));
-        // A statement still running would keep the migration from committing.
-        journal.finish();
-        // In a write-ahead journal every commit survives a crash of the
-        // program without waiting for the disk; only a power cut could lose
-        // the last answers, never the file.
-        QSqlQuery(*m_db).exec(u"PRAGMA synchronous = NORMAL"_s);
-        if (!migrate() || !prepare())
+        if (!setUp())
             return fail(m_error);
     } else if (version != SchemaVersion && version != 0) {
         return fail(u"the record is of an older version; starting Lexomat brings it up to date"_s);
     }
     return renewed ? OpenResult::Renewed : OpenResult::Opened;
+}
+
+bool ProgressStore::setUp()
+{
+    QSqlQuery journal(*m_db);
+    if (!journal.exec(u"PRAGMA journal_mode = WAL"_s) || !journal.next()
+        || journal.value(0).toString().compare(u"wal"_s, Qt::CaseInsensitive) != 0) {
+        m_error = u"the record cannot keep a write-ahead journal: "_s + describe(journal.lastError());
+        return false;
+    }
+    // A statement still running would keep the migration from committing.
+    journal.finish();
+    // In a write-ahead journal every commit survives a crash of the program
+    // without waiting for the disk; only a power cut could lose the last
+    // answers, never the file.
+    QSqlQuery(*m_db).exec(u"PRAGMA synchronous = NORMAL"_s);
+    return migrate() && prepare();
 }
 
 bool ProgressStore::migrate()
@@ -311,7 +338,22 @@ bool ProgressStore::Record(const AnswerEvent &event, const QString &dictionary, 
     }
     if (event.english.isEmpty())
         return true;
+    QSqlError error;
+    if (write(event, dictionary, time, error))
+        return true;
+    m_error = describe(error);
+    // Damage that the opening could not see shows when a write reaches it:
+    // the damaged file is put aside and the answer goes into a fresh record.
+    if (!renewIfDamaged(error))
+        return false;
+    if (write(event, dictionary, time, error))
+        return true;
+    m_error = describe(error);
+    return false;
+}
 
+bool ProgressStore::write(const AnswerEvent &event, const QString &dictionary, qint64 time, QSqlError &error)
+{
     Statements &s = *m_statements;
     const WordKey key = WordKey::FromEvent(event);
     const auto bindKey = [&key](QSqlQuery &query, int first) {
@@ -319,8 +361,10 @@ bool ProgressStore::Record(const AnswerEvent &event, const QString &dictionary, 
         for (int i = 0; i < 3; ++i)
             query.bindValue(first + 1 + i, text(key.meanings[static_cast<std::size_t>(i)]));
     };
-    const auto failed = [this](const QSqlQuery *query) {
-        m_error = describe(query ? query->lastError() : m_db->lastError());
+    const auto failed = [this, &error](QSqlQuery *query) {
+        error = query ? query->lastError() : m_db->lastError();
+        if (query)
+            query->finish();
         m_db->rollback();
         return false;
     };
@@ -340,6 +384,8 @@ bool ProgressStore::Record(const AnswerEvent &event, const QString &dictionary, 
         word.hints = s.find.value(4).toInt();
         word.shown = s.find.value(5).toInt();
         word.lastTime = s.find.value(6).toLongLong();
+    } else if (s.find.lastError().isValid()) {
+        return failed(&s.find);
     }
     s.find.finish();
     word.Add(event.kind, time);
@@ -368,17 +414,17 @@ bool ProgressStore::Record(const AnswerEvent &event, const QString &dictionary, 
     return true;
 }
 
-QHash<WordKey, WordProgress> ProgressStore::Words() const
+QHash<WordKey, WordProgress> ProgressStore::Words()
 {
     QHash<WordKey, WordProgress> words;
+    m_error.clear();
     if (!IsOpen())
         return words;
     QSqlQuery query(*m_db);
     query.setForwardOnly(true);
-    if (!query.exec(u"SELECT word, meaning1, meaning2, meaning3, box, right, wrong, unanswered, hints, shown, "
-                    "last_time FROM words"_s))
-        return words;
-    while (query.next()) {
+    bool ok = query.exec(u"SELECT word, meaning1, meaning2, meaning3, box, right, wrong, unanswered, hints, shown, "
+                         "last_time FROM words"_s);
+    while (ok && query.next()) {
         WordKey key{query.value(0).toString(),
                     {query.value(1).toString(), query.value(2).toString(), query.value(3).toString()}};
         WordProgress &word = words[key];
@@ -390,10 +436,18 @@ QHash<WordKey, WordProgress> ProgressStore::Words() const
         word.shown = query.value(9).toInt();
         word.lastTime = query.value(10).toLongLong();
     }
+    // A read that stopped early is no answer: nothing, and why.
+    if (query.lastError().isValid()) {
+        const QSqlError error = query.lastError();
+        m_error = describe(error);
+        query.finish();
+        words.clear();
+        renewIfDamaged(error);
+    }
     return words;
 }
 
-QList<int> ProgressStore::AnswersPerDay(QDate last, int days) const
+QList<int> ProgressStore::AnswersPerDay(QDate last, int days)
 {
     QList<int> counts(std::max(days, 0), 0);
     if (!IsOpen() || days <= 0)
@@ -404,12 +458,18 @@ QList<int> ProgressStore::AnswersPerDay(QDate last, int days) const
     query.prepare(u"SELECT day, answers FROM days WHERE day BETWEEN ? AND ?"_s);
     query.bindValue(0, first.toString(Qt::ISODate));
     query.bindValue(1, last.toString(Qt::ISODate));
-    if (!query.exec())
-        return counts;
-    while (query.next()) {
+    bool ok = query.exec();
+    while (ok && query.next()) {
         const qint64 index = first.daysTo(QDate::fromString(query.value(0).toString(), Qt::ISODate));
         if (index >= 0 && index < days)
             counts[index] = query.value(1).toInt();
+    }
+    if (query.lastError().isValid()) {
+        const QSqlError error = query.lastError();
+        m_error = describe(error);
+        query.finish();
+        counts.fill(0);
+        renewIfDamaged(error);
     }
     return counts;
 }

@@ -11,6 +11,7 @@
 #include <memory>
 
 class QSqlDatabase;
+class QSqlError;
 
 // The record of answers: an SQLite database that holds one row per outcome
 // of a turn, and beside it what follows from them per word and per day, kept
@@ -23,7 +24,7 @@ public:
 
     enum class OpenResult {
         Opened,  // ready to record
-        Renewed, // the file was damaged: kept under DamagedCopy(), a fresh record begun
+        Renewed, // the file is no sound record: kept under DamagedCopy(), a fresh one begun
         Failed,  // no record: ErrorText() says why
     };
 
@@ -42,10 +43,17 @@ public:
     // the installed program but never in it.
     static QString DefaultPath();
 
+    // Recording, the opening checks only the file's header and schema, so
+    // that a large record opens at once; damage deeper in the file shows when
+    // a read or write reaches it, and is then met in the same way: the file
+    // goes aside and a fresh record takes its place. Reading, every page is
+    // checked first and a damaged file is refused.
     OpenResult Open(const QString &path, Mode mode = Mode::Record);
     void Close();
     bool IsOpen() const;
     QString Path() const { return m_path; }
+    // Where a damaged record was put aside, at the opening or since; empty
+    // while none was.
     QString DamagedCopy() const { return m_damagedCopy; }
     QString ErrorText() const { return m_error; }
 
@@ -55,10 +63,11 @@ public:
     // English word is nothing to learn and is left out.
     bool Record(const AnswerEvent &event, const QString &dictionary, qint64 time);
 
-    // Every word the record knows, with its box and counts.
-    QHash<WordKey, WordProgress> Words() const;
+    // Every word the record knows, with its box and counts; empty, with
+    // ErrorText(), when it could not be read.
+    QHash<WordKey, WordProgress> Words();
     // Answers of each day from last - days + 1 to last (local dates), oldest first.
-    QList<int> AnswersPerDay(QDate last, int days) const;
+    QList<int> AnswersPerDay(QDate last, int days);
     qint64 AnswerCount() const;
 
 private:
@@ -66,8 +75,14 @@ private:
 
     OpenResult fail(const QString &text);
     bool connect(Mode mode);
-    // Empty when the file is whole; else what is wrong with it.
-    QString damage() const;
+    // Empty when the file is whole as far as checked; else what is wrong.
+    QString damage(bool thorough) const;
+    // The journal, the schema and the statements of a record to write.
+    bool setUp();
+    // Puts the damaged file aside and begins a fresh record in its place.
+    bool renew();
+    bool renewIfDamaged(const QSqlError &error);
+    bool write(const AnswerEvent &event, const QString &dictionary, qint64 time, QSqlError &error);
     bool migrate();
     bool prepare();
     bool moveDamagedAside();

@@ -326,6 +326,7 @@ private Q_SLOTS:
         QTest::newRow("not a database") << 0;
         QTest::newRow("pages overwritten") << 1;
         QTest::newRow("header overwritten") << 2;
+        QTest::newRow("every page but the first overwritten") << 3;
     }
     void damagedFileIsKeptBesideAFreshOne()
     {
@@ -345,21 +346,37 @@ private Q_SLOTS:
             if (how == 1) {
                 for (qsizetype at = 4096; at + 600 < bytes.size(); at += 4096 * 3)
                     bytes.replace(at, 600, QByteArray(600, '\xA5'));
-            } else {
+            } else if (how == 2) {
                 bytes.replace(0, 16, QByteArray(16, 'x'));
+            } else {
+                bytes.replace(4096, bytes.size() - 4096, QByteArray(bytes.size() - 4096, '\x5A'));
             }
             writeBytes(m_path, bytes);
         }
         const QByteArray damaged = readBytes(m_path);
 
         ProgressStore store;
-        QCOMPARE(store.Open(m_path), ProgressStore::OpenResult::Renewed);
+        if (how == 0 || how == 2) {
+            QCOMPARE(store.Open(m_path), ProgressStore::OpenResult::Renewed);
+        } else {
+            // Whole as far as the opening looks; the damage shows when it is reached.
+            QCOMPARE(store.Open(m_path), ProgressStore::OpenResult::Opened);
+            QVERIFY(store.DamagedCopy().isEmpty());
+            if (how == 1) {
+                QVERIFY(store.Words().isEmpty());
+                QVERIFY(!store.ErrorText().isEmpty());
+            } else {
+                QVERIFY2(store.Record(outcome(u"first"_s, W), u"tom_0.wrd"_s, Noon), qPrintable(store.ErrorText()));
+                QCOMPARE(store.Words().value(key(u"first"_s)).wrong, 1);
+            }
+        }
         QVERIFY(store.IsOpen());
         const QString copy = store.DamagedCopy();
+        QVERIFY(!copy.isEmpty());
         QCOMPARE(QFileInfo(copy).absolutePath(), QFileInfo(m_path).absolutePath());
         QVERIFY2(QFileInfo(copy).fileName().startsWith(u"progress.sqlite.damaged-"_s), qPrintable(copy));
         QCOMPARE(readBytes(copy), damaged);
-        QCOMPARE(store.AnswerCount(), 0);
+        QCOMPARE(store.AnswerCount(), how == 3 ? 1 : 0);
         record(store, {R, R});
         QCOMPARE(store.Words().value(key(u"cat"_s)).box, 2);
         store.Close();

@@ -335,6 +335,8 @@ int showProgress(const QStringList &arguments, QTextStream &out, QTextStream &er
         if (store.Open(recordPath, ProgressStore::Mode::Read) != ProgressStore::OpenResult::Opened)
             return report(err, {{recordPath, 0, store.ErrorText()}});
         record = store.Words();
+        if (!store.ErrorText().isEmpty())
+            return report(err, {{recordPath, 0, store.ErrorText()}});
     } else {
         err << Program << u": no record at "_s << recordPath << u" yet; every word counts as new\n"_s;
     }
