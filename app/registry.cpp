@@ -1,5 +1,6 @@
 #include "app/registry.h"
 
+#include <QDate>
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
@@ -54,22 +55,50 @@ INIT::INIT()
     : m_settings(std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
                                              QStringLiteral("Tolv"), QStringLiteral("LX")))
 {
+    takeOverDamagedFile();
 }
 
 INIT::INIT(const QString &filePath)
     : m_settings(std::make_unique<QSettings>(filePath, QSettings::IniFormat))
 {
+    takeOverDamagedFile();
+}
+
+// QSettings reads what it can of a damaged file but then refuses nothing and
+// reports the damage with every write; the file is moved aside once, here,
+// and what was read goes into a fresh store at the same place.
+void INIT::takeOverDamagedFile()
+{
+    const QString path = fileName();
+    if (!QFileInfo::exists(path))
+        return;
+    clearStaleLock(path);
+    // Sections are parsed when their keys are first listed; only then does a
+    // line of the wrong form show.
+    const QStringList keys = m_settings->allKeys();
+    if (m_settings->status() == QSettings::NoError)
+        return;
+    m_damaged = true;
+    QList<std::pair<QString, QVariant>> readable;
+    for (const QString &key : keys)
+        readable.append({key, m_settings->value(key)});
+
+    const QString stem = path + QStringLiteral(".damaged-") + QDate::currentDate().toString(Qt::ISODate);
+    QString copy = stem;
+    for (int n = 2; QFileInfo::exists(copy) || QFileInfo(copy).isSymLink(); ++n)
+        copy = stem + QLatin1Char('-') + QString::number(n);
+    if (QFile::rename(path, copy))
+        m_damagedCopy = copy;
+
+    m_settings = std::make_unique<QSettings>(path, QSettings::IniFormat);
+    for (const auto &[key, value] : readable)
+        m_settings->setValue(key, value);
 }
 
 INIT::~INIT()
 {
-    // Nothing may escape a destructor; a failed final write was already
-    // reported by the CloseKey of whoever wrote last.
-    try {
-        if (m_open)
-            CloseKey();
-    } catch (const RegistryError &) {
-    }
+    if (m_open)
+        CloseKey();
 }
 
 QString INIT::fileName() const
@@ -119,8 +148,10 @@ void INIT::CloseKey()
     m_group.clear();
     clearStaleLock(fileName());
     m_settings->sync();
-    if (m_settings->status() != QSettings::NoError)
-        throw RegistryError(QStringLiteral("Failed to write the settings file '%1'").arg(fileName()));
+    // QSettings keeps the first error it met. A format error here comes from
+    // reading the file back (someone edited it meanwhile); the write itself
+    // went through.
+    m_writeFailed = m_writeFailed || m_settings->status() == QSettings::AccessError;
 }
 
 void INIT::requireOpenKey() const

@@ -7,8 +7,7 @@
 
 class QSettings;
 
-// Raised by the settings store when a value cannot be read as asked or the
-// settings file cannot be written.
+// Raised by the settings store when a value cannot be read as asked.
 class RegistryError : public std::runtime_error
 {
 public:
@@ -25,6 +24,12 @@ public:
 // QSettings, which would otherwise split them at '/' and fold slashes.
 // Values carry their type ("sz:" text, "dword:" hex number) so that reading
 // a value as the wrong type fails the way the program expects.
+//
+// A settings file that cannot be read, or holds lines the format does not
+// know, never stops the program: what could be read is kept, the file itself
+// is moved aside as "<file>.damaged-<date>", and a fresh one takes its place
+// with the next write. A failed write is remembered, not thrown, so that the
+// program can say so once, at its close.
 class INIT
 {
 public:
@@ -44,9 +49,15 @@ public:
     // "SOFTWARE\Tolv\LX\ACTIVE"), closing any key that was open. Keys exist
     // as soon as they are opened, so this always succeeds when create is true.
     bool OpenKey(const QString &keyPath, bool create);
-    // Closes the open key and writes pending changes to the file; throws
-    // RegistryError when the file cannot be written.
+    // Closes the open key and writes pending changes to the file.
     void CloseKey();
+    // Whether a write to the file has failed in this run (its changes stay
+    // pending and go with the next write that succeeds).
+    bool writeFailed() const { return m_writeFailed; }
+    // Whether the file was found damaged or unreadable, and where the
+    // damaged file was kept (empty when it could not be moved aside).
+    bool damaged() const { return m_damaged; }
+    QString damagedCopy() const { return m_damagedCopy; }
 
     bool ValueExists(const QString &name) const;
     // Missing value: empty text. A number stored under the name throws.
@@ -62,6 +73,7 @@ public:
     static QString encodedName(const QString &name);
 
 private:
+    void takeOverDamagedFile();
     QString keyOf(const QString &name) const;
     QString rawValue(const QString &name) const;
     void requireOpenKey() const;
@@ -69,4 +81,7 @@ private:
     std::unique_ptr<QSettings> m_settings;
     QString m_group;
     bool m_open = false;
+    bool m_writeFailed = false;
+    bool m_damaged = false;
+    QString m_damagedCopy;
 };

@@ -40,6 +40,38 @@ void readInto(INIT &registry, const QString &name, T &target, QStringList &error
     }
 }
 
+// Values outside what the program can show take their defaults: a mode
+// that no radio button stands for would ignore every answer, and a column
+// beyond the board could never be moved back by its arrows.
+constexpr int BoardWidth = 369;              // the game board fills its page
+constexpr int LastColumnLeft = BoardWidth - 6 * (BoardWidth / 100);
+constexpr Colour LargestColour = 0xFFFFFF;
+
+void keepInRange(PRG_STAT &state, std::optional<int> &speed)
+{
+    const PRG_STAT defaults;
+    if (state.mode < ModeStandard || state.mode > ModeFlash)
+        state.mode = defaults.mode;
+    if (speed && (*speed < SpeedMinimum || *speed > SpeedMaximum))
+        speed.reset();
+    for (auto [colour, fallback] : {std::pair{&state.bgColor, defaults.bgColor},
+                                    std::pair{&state.activeColor, defaults.activeColor},
+                                    std::pair{&state.passiveColor, defaults.passiveColor}}) {
+        if (*colour > LargestColour)
+            *colour = fallback;
+    }
+    if (state.timerOn != 0 && state.timerOn != 1)
+        state.timerOn = defaults.timerOn;
+    if (state.fontName.trimmed().isEmpty())
+        state.fontName = defaults.fontName;
+    if (state.fontSize < FontSizeMinimum || state.fontSize > FontSizeMaximum)
+        state.fontSize = defaults.fontSize;
+    if (state.wordColumnBase < 0 || state.wordColumnBase > LastColumnLeft)
+        state.wordColumnBase = defaults.wordColumnBase;
+    if (state.meaningColumnBase < 0 || state.meaningColumnBase > LastColumnLeft)
+        state.meaningColumnBase = defaults.meaningColumnBase;
+}
+
 } // namespace
 
 LoadedSettings LoadSettings(PRG_STAT &state, INIT &registry, const QString &currentDir)
@@ -92,6 +124,7 @@ LoadedSettings LoadSettings(PRG_STAT &state, INIT &registry, const QString &curr
     readInto(registry, FontSize, state.fontSize, result.errors, readInteger);
     readInto(registry, WordColumn, state.wordColumnBase, result.errors, readInteger);
     readInto(registry, MeaningColumn, state.meaningColumnBase, result.errors, readInteger);
+    keepInRange(state, result.speed);
     state.wordColumnLeft = state.wordColumnBase;
     state.meaningColumnLeft = state.meaningColumnBase;
     registry.CloseKey();

@@ -27,6 +27,12 @@ extern const QString WordColumn;   // START_FIELDS
 extern const QString MeaningColumn;// START_FIELDS1
 } // namespace SettingNames
 
+// Ranges a stored value must lie in; outside them its default applies.
+inline constexpr int SpeedMinimum = 2000;
+inline constexpr int SpeedMaximum = 11000;
+inline constexpr int FontSizeMinimum = 4;
+inline constexpr int FontSizeMaximum = 72;
+
 // What the settings load hands to the main window besides the program state.
 struct LoadedSettings
 {
@@ -43,7 +49,7 @@ struct LoadedSettings
 LoadedSettings LoadSettings(PRG_STAT &state, INIT &registry, const QString &currentDir);
 
 // Writes all thirteen values, then destroys the library (which saves an
-// edited dictionary), even when the settings file could not be written; that
-// failure is then thrown as RegistryError.
+// edited dictionary). Whether the settings file took them, the store tells
+// (INIT::writeFailed).
 void SaveSettings(const PRG_STAT &state, INIT &registry, int speedPosition,
                   std::unique_ptr<DictLibrary> &library);

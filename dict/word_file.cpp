@@ -2,12 +2,14 @@
 
 #include "dict/cp1251.h"
 #include "dict/file_replace.h"
+#include "dict/save_rescue.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QtEndian>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <optional>
 
@@ -207,31 +209,38 @@ WordFile::WordFile(const QString &path)
 WordFile::~WordFile()
 {
     if (modified != 0)
-        Save();
+        SaveOrRescue();
 }
 
 int WordFile::Load()
 {
     lines.clear();
     undecoded.clear();
-    if (path.isEmpty())
+    loadError = 0;
+    const auto unreadable = [this](int error) {
+        loadError = error;
         return status = Unreadable;
+    };
+    if (path.isEmpty())
+        return unreadable(ENOENT);
 
     // A missing dictionary starts as an empty file; an existing one is not
     // touched, and a failure here shows up as an unreadable file below.
-    QFile(path).open(QIODevice::WriteOnly | QIODevice::NewOnly);
+    if (QFile create(path); !QFileInfo::exists(path) && !create.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        return unreadable(create.error() == QFileDevice::OpenError && errno != 0 ? errno : EACCES);
 
     // Only a regular file can be a dictionary: reading a named pipe would
     // wait for a writer for ever, and a device such as /dev/zero never ends.
     if (const QFileInfo info(path); info.exists() && !info.isFile())
-        return status = Unreadable;
+        return unreadable(EINVAL);
 
     QFile in(path);
+    errno = 0;
     if (!in.open(QIODevice::ReadOnly))
-        return status = Unreadable;
+        return unreadable(errno != 0 ? errno : EACCES);
     const QByteArray data = in.readAll();
     if (in.error() != QFileDevice::NoError)
-        return status = Unreadable;
+        return unreadable(EIO);
 
     const QString text = decodeFile(data);
     for (const QString &stored : splitLines(text)) {
@@ -248,7 +257,25 @@ int WordFile::Load()
 
 int WordFile::Save()
 {
-    if (path.isEmpty())
+    if (status == Unreadable) {
+        saveError = NotLoaded;
         return -1;
-    return ReplaceFileContent(path, encodeFile(lines)) ? 1 : -1;
+    }
+    saveError = ReplaceFileContent(path, encodeFile(lines)).error;
+    return saveError == 0 ? 1 : -1;
+}
+
+int WordFile::SaveOrRescue()
+{
+    if (Save() == 1)
+        return 1;
+    // An unreadable file that was never edited holds nothing of the
+    // learner's in memory.
+    if (status == Unreadable && lines.isEmpty())
+        return -1;
+    if (m_rescued == lines)
+        return -1;
+    m_rescued = lines;
+    SaveRescue::report({path, saveError, SaveRescue::write(path, lines)});
+    return -1;
 }

@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <optional>
 
 // One dictionary file in memory: its lines in their real text, the result of
 // the last load and whether the lines were edited.
@@ -17,6 +18,8 @@ public:
     static constexpr int Unreadable = -1;  // the file cannot be read
     static constexpr int FullAt = 70;
     static constexpr int MinPlayable = 6;
+    // saveError of a file that is not written because it could not be read.
+    static constexpr int NotLoaded = -1;
 
     // Loads the file at once, creating it empty when it is missing.
     explicit WordFile(const QString &path);
@@ -28,8 +31,13 @@ public:
     // Reads the file into lines; returns the new status.
     int Load();
     // Writes lines to the file; 1 on success, -1 when it cannot be written
-    // (the file on disk then keeps its old content).
+    // (the file on disk then keeps its old content, and saveError says why).
+    // A file that could not be read is never written: what is in it would
+    // be lost.
     int Save();
+    // Save, and when it fails, the lines go to a recovered copy and the
+    // failure is reported (SaveRescue), once for the same lines.
+    int SaveOrRescue();
 
     std::int32_t modified = 0;
     std::int32_t status = 0;
@@ -38,4 +46,13 @@ public:
     // Indices of the lines that the last Load found not in the stored form
     // and kept as they were read.
     QList<qsizetype> undecoded;
+    // Why the last Load found the file unreadable (an error number), else 0.
+    int loadError = 0;
+    // Why the last Save failed, else 0.
+    int saveError = 0;
+
+private:
+    // The lines of the last recovered copy, so that a second failed save of
+    // the same lines does not make a second copy.
+    std::optional<QStringList> m_rescued;
 };

@@ -6,11 +6,14 @@
 #include "forms/colour.h"
 
 #include <QCloseEvent>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScreen>
 #include <QTimer>
+
+#include <algorithm>
 
 namespace {
 
@@ -58,6 +61,10 @@ TCadr::TCadr(ProcessObjects &objects, QWidget *owner)
     font.setBold(true);
     m_ui->Label1->setFont(font);
     m_ui->Label2->setFont(font);
+    // Three meanings below the word must fit whole: the window grows in
+    // height as far as the font's three lines need; its width stays.
+    const int needed = m_ui->Label2->y() + 3 * QFontMetrics(font).lineSpacing() + 2;
+    setFixedSize(width(), std::max(height(), needed));
 
     m_timer->setObjectName(QStringLiteral("Timer1"));
     m_timer->setInterval(40);

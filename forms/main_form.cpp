@@ -5,8 +5,11 @@
 #include "app/settings.h"
 #include "app/tray_routing.h"
 #include "dict/dict_library.h"
+#include "dict/save_rescue.h"
 #include "forms/artwork.h"
+#include "forms/file_notices.h"
 #include "forms/message_box.h"
+#include "platform/session_platform.h"
 #include "platform/shell.h"
 #include "platform/tray_icon.h"
 #include "platform/window_shape.h"
@@ -19,6 +22,7 @@
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QWindow>
 
 #include <cmath>
 
@@ -61,6 +65,16 @@ TForm1::TForm1(ProcessObjects &objects, QWidget *parent)
         page->setAutoFillBackground(true);
     }
 
+    // The bottom-right corner is drawn as painted and takes no input: a
+    // press on it drags the frame like the panel around it.
+    m_ui->Image2->setAttribute(Qt::WA_TransparentForMouseEvents);
+    // The status bar keeps the look of a status bar: dark text on its grey
+    // panels, not the frame's white on blue.
+    QPalette statusPalette = framePalette;
+    statusPalette.setColor(QPalette::Window, ButtonFace);
+    statusPalette.setColor(QPalette::WindowText, Qt::black);
+    m_ui->StatusBar1->setPalette(statusPalette);
+
     // Drag handlers of the frame: the form, its panel, the board's background
     // and the dictionaries and about pages.
     for (QWidget *surface : {static_cast<QWidget *>(this), static_cast<QWidget *>(m_ui->Panel1),
@@ -73,6 +87,11 @@ TForm1::TForm1(ProcessObjects &objects, QWidget *parent)
     connect(m_ui->Button5, &QPushButton::clicked, this, &TForm1::Button5Click);
     connect(m_ui->PageControl1, &QTabWidget::currentChanged, this, &TForm1::PageControl1Change);
 
+    // A dictionary that cannot be written is never lost without a word.
+    SaveRescue::setHandler([this](const SaveFailure &failure) {
+        MessageBoxes::information(this, FileNotices::saveFailed(failure));
+    });
+
     setUpTray(icon);
     setUpGameTab();
     setUpDictionariesTab();
@@ -80,7 +99,13 @@ TForm1::TForm1(ProcessObjects &objects, QWidget *parent)
     FormCreate();
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1()
+{
+    // An edited dictionary still open saves itself now, while its failure
+    // can still be told.
+    m_library.reset();
+    SaveRescue::setHandler({});
+}
 
 void TForm1::FormCreate()
 {
@@ -114,6 +139,13 @@ void TForm1::showEvent(QShowEvent *event)
     if (!m_activated) {
         m_activated = true;
         FormActivate();
+        // Told once the window is up, not in the way of its first showing.
+        if (const INIT &registry = *m_objects.registry; registry.damaged()) {
+            QTimer::singleShot(0, this, [this] {
+                const INIT &registry = *m_objects.registry;
+                MessageBoxes::information(this, FileNotices::settingsDamaged(registry.fileName(), registry.damagedCopy()));
+            });
+        }
     }
 }
 
@@ -165,11 +197,10 @@ void TForm1::closeEvent(QCloseEvent *event)
 
 void TForm1::FormClose()
 {
-    try {
-        SaveSettings(*m_objects.state, *m_objects.registry, m_ui->TBGameSpeed->value(), m_library);
-    } catch (const RegistryError &error) {
-        MessageBoxes::error(this, error.message());
-    }
+    INIT &registry = *m_objects.registry;
+    SaveSettings(*m_objects.state, registry, m_ui->TBGameSpeed->value(), m_library);
+    if (registry.writeFailed())
+        MessageBoxes::information(this, FileNotices::settingsNotWritten(registry.fileName()));
 }
 
 void TForm1::Perform(unsigned message, quint64 wParam, qint64 lParam)
@@ -215,10 +246,15 @@ bool TForm1::dragEvent(QEvent *event)
 {
     PRG_STAT &state = *m_objects.state;
     switch (event->type()) {
-    case QEvent::MouseButtonPress: {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick: {
         const auto *mouse = static_cast<QMouseEvent *>(event);
         if (mouse->button() != Qt::LeftButton || state.dragging == 1)
             return false;
+        // Only the compositor can move a window on Wayland: it takes the
+        // drag from here to the release.
+        if (SessionPlatform::compositorPlacesWindows() && windowHandle() && windowHandle()->startSystemMove())
+            return true;
         state.dragging = 1;
         const QPoint pointer = mouse->globalPosition().toPoint();
         state.dragLeft = frameGeometry().left();
@@ -293,6 +329,10 @@ void TForm1::RestoreFromTray()
 {
     if (!m_objects.state->mainWindowInCharge)
         return;
+    // A Wayland client cannot bring itself back from the task bar, nor learn
+    // that it is there; a window shown anew comes back.
+    if (isVisible() && SessionPlatform::compositorPlacesWindows())
+        hide();
     showNormal();
     raise();
     activateWindow();
@@ -363,6 +403,17 @@ void TForm1::RefreshStatus()
 
 bool TForm1::eventFilter(QObject *watched, QEvent *event)
 {
+    // A quick second click arrives as a double click and its release: it is
+    // one more press on the frame (a drag may start with it), but on a
+    // meaning or a link it must not answer or open a second time.
+    if (event->type() == QEvent::MouseButtonDblClick && (isAboutLabel(watched) || isMeaningLabel(watched))) {
+        m_doubleClicked = watched;
+        return true;
+    }
+    if (event->type() == QEvent::MouseButtonRelease && watched == m_doubleClicked) {
+        m_doubleClicked = nullptr;
+        return true;
+    }
     if (watched == this || watched == m_ui->Panel1 || watched == m_ui->Shape1 || watched == m_ui->TabSheet2)
         return dragEvent(event);
     if (watched == m_ui->TabSheet3) {

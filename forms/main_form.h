@@ -140,10 +140,17 @@ private:
     bool aboutMouseMove(QObject *watched);
     bool aboutEvent(QObject *watched, QEvent *event);
     bool isAboutLabel(QObject *watched) const;
+    bool isMeaningLabel(QObject *watched) const;
     QLabel *boardLabel(int column, int row) const;
     QTimer &timer(Timer which);
     const QTimer &timer(Timer which) const;
-    void stepDictionary(void (DictLibrary::*step)(), QWidget *button);
+    // byLearner: ">>" or "<<" pressed, not the game's own hand-over, which
+    // passes unreadable dictionaries by silently.
+    void stepDictionary(void (DictLibrary::*step)(), QWidget *button, bool byLearner);
+    void tellIfUnreadable();
+    // Tells the learner and answers true when the current dictionary could
+    // not be read: it may not be edited, or its content would be lost.
+    bool refuseUnreadable();
     void selectRow(int row);
     int selectedRow() const;
     void tellAboutRecord(const QString &text);
@@ -161,6 +168,8 @@ private:
     QMenu *m_listMenu = nullptr;
     FindDialog *m_findDialog = nullptr;
     bool m_activated = false;
+    // The label whose double click is under way: its release is not a click.
+    QObject *m_doubleClicked = nullptr;
     std::unique_ptr<ProgressStore> m_progress;
     bool m_progressTried = false;
     bool m_progressTold = false;

@@ -8,6 +8,7 @@
 #include "dict/dict_library.h"
 #include "forms/add_dialog.h"
 #include "forms/file_dialog.h"
+#include "forms/file_notices.h"
 #include "forms/find_dialog.h"
 #include "forms/message_box.h"
 #include "ui_main_form.h"
@@ -18,7 +19,9 @@
 #include <QHeaderView>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QScrollBar>
 
+#include <algorithm>
 #include <functional>
 
 namespace {
@@ -56,6 +59,14 @@ protected:
 private:
     std::function<void()> m_handler;
 };
+
+// Scrolls a row into view unless some of it shows already: a partly visible
+// row counts as visible.
+void scrollIntoView(QTreeWidget *list, QTreeWidgetItem *item)
+{
+    if (!list->visualItemRect(item).intersects(list->viewport()->rect()))
+        list->scrollToItem(item);
+}
 
 // Gives the list the keyboard focus for real: its window becomes the active
 // one again, also when a dialog of its own was active until now.
@@ -148,24 +159,44 @@ void TForm1::DictionaryChanged()
 
 void TForm1::BNextDictClick()
 {
-    stepDictionary(&DictLibrary::Next, m_ui->BNextDict);
+    stepDictionary(&DictLibrary::Next, m_ui->BNextDict, true);
 }
 
 void TForm1::BPrevDictClick()
 {
-    stepDictionary(&DictLibrary::Previous, m_ui->BPrevDict);
+    stepDictionary(&DictLibrary::Previous, m_ui->BPrevDict, true);
 }
 
-void TForm1::stepDictionary(void (DictLibrary::*step)(), QWidget *button)
+void TForm1::stepDictionary(void (DictLibrary::*step)(), QWidget *button, bool byLearner)
 {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     ((*m_library).*step)();
     m_engine.ResetGame();
     DictionaryChanged();
     QApplication::restoreOverrideCursor();
+    if (byLearner)
+        tellIfUnreadable();
     // The list takes the focus when the buttons are on screen.
     if (button->isVisible())
         m_ui->ListView1->setFocus();
+}
+
+// An unreadable dictionary shows as an empty list; the learner must not take
+// it for a real, empty one.
+void TForm1::tellIfUnreadable()
+{
+    const WordFile &file = *m_library->file;
+    if (file.status == WordFile::Unreadable)
+        MessageBoxes::information(this, FileNotices::unreadableDictionary(file.path, file.loadError));
+}
+
+bool TForm1::refuseUnreadable()
+{
+    const WordFile &file = *m_library->file;
+    if (file.status != WordFile::Unreadable)
+        return false;
+    MessageBoxes::information(this, FileNotices::dictionaryNotEditable(file.path));
+    return true;
 }
 
 void TForm1::CBExcludeClick()
@@ -210,17 +241,24 @@ void TForm1::selectRow(int row)
     QTreeWidgetItem *item = list->topLevelItem(row);
     if (!item)
         return;
-    list->scrollToItem(item);
+    // Making the row current would scroll all of it into view.
+    QScrollBar *bar = list->verticalScrollBar();
+    const int before = bar->value();
     list->setCurrentItem(item);
+    bar->setValue(before);
+    scrollIntoView(list, item);
     item->setSelected(true);
 }
 
 void TForm1::BAdd_WordClick()
 {
     PRG_STAT &state = *m_objects.state;
+    if (refuseUnreadable())
+        return;
     if (m_library->file->lines.size() >= WordFile::FullAt) {
         MessageBoxes::information(this, DictionaryIsFull);
-        m_library->file->Save();
+        const QString fullPath = m_library->file->path;
+        m_library->file->SaveOrRescue();
         QString path = m_library->FindNotFull();
         if (path == QLatin1String("0"))
             path = m_library->NewFileName();
@@ -231,6 +269,16 @@ void TForm1::BAdd_WordClick()
         m_library.reset();
         m_library = std::make_unique<DictLibrary>(state.dictDir, state.defaultDictDir, path);
         DictionaryChanged();
+        // A folder that takes no new file: the word has nowhere to go, and
+        // the full dictionary stays the current one.
+        if (const WordFile &file = *m_library->file; file.status == WordFile::Unreadable) {
+            const QString notCreated = FileNotices::newDictionaryNotCreated(file.path, file.loadError);
+            m_library.reset();
+            m_library = std::make_unique<DictLibrary>(state.dictDir, state.defaultDictDir, fullPath);
+            DictionaryChanged();
+            MessageBoxes::information(this, notCreated);
+            return;
+        }
     }
     state.editMode = 0;
     {
@@ -249,6 +297,8 @@ void TForm1::BAdd_WordClick()
 void TForm1::BChange_WordClick()
 {
     PRG_STAT &state = *m_objects.state;
+    if (refuseUnreadable())
+        return;
     const int row = selectedRow();
     if (row < 0) {
         MessageBoxes::information(this, NoWordSelected);
@@ -267,6 +317,8 @@ void TForm1::BChange_WordClick()
 
 void TForm1::BDelete_WordClick()
 {
+    if (refuseUnreadable())
+        return;
     const int row = selectedRow();
     if (row < 0) {
         MessageBoxes::information(this, NoWordSelected);
@@ -299,12 +351,17 @@ void TForm1::N7Click()
     m_findDialog->activateWindow();
 }
 
+// "Найти далее" goes on from the selected row to the next that holds the
+// text, round to the top at the end; with nothing selected it starts at the
+// first row. The dialog keeps its text.
 void TForm1::FindDialog1Find()
 {
     const QString text = m_findDialog->text();
-    const QStringList &lines = m_library->file->lines;
     QTreeWidget *list = m_ui->ListView1;
-    for (int row = 0; !text.isEmpty() && row < lines.size() && row < list->topLevelItemCount(); ++row) {
+    const int count = std::min(static_cast<int>(m_library->file->lines.size()), list->topLevelItemCount());
+    const int start = selectedRow() + 1;
+    for (int i = 0; !text.isEmpty() && i < count; ++i) {
+        const int row = (start + i) % count;
         if (list->topLevelItem(row)->text(0).contains(text, Qt::CaseSensitive)) {
             list->clearSelection();
             selectRow(row);
@@ -328,6 +385,7 @@ void TForm1::ListView1ColumnClick()
     state.dictDir = info.absolutePath() + QLatin1Char('/');
     m_library->SwitchTo(info.absoluteFilePath());
     DictionaryChanged();
+    tellIfUnreadable();
 }
 
 void TForm1::PageControl1Change(int index)
@@ -337,7 +395,7 @@ void TForm1::PageControl1Change(int index)
         QTreeWidget *list = m_ui->ListView1;
         list->setFocus();
         if (QTreeWidgetItem *item = list->currentItem(); item && item->isSelected())
-            list->scrollToItem(item);
+            scrollIntoView(list, item);
     }
 }
 

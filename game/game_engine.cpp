@@ -487,9 +487,9 @@ void GameEngine::RepeatTimer()
         m_repeatTag = 0;
         return;
     }
-    const int delta = m_objects.state->speedArrow == 1 ? -SpeedStep : SpeedStep;
-    m_host.SetSpeedPosition(m_host.SpeedPosition() + delta);
-    TBGameSpeedChange();
+    // The first tick ends the delay; the arrow repeats at its own pace.
+    m_host.SetTimerInterval(GameHost::Timer::Repeat, RepeatInterval);
+    stepSpeed(m_objects.state->speedArrow == 1 ? -SpeedStep : SpeedStep);
 }
 
 void GameEngine::PageControl1Change(int pageIndex)
@@ -520,17 +520,19 @@ void GameEngine::BackgroundMouseMove()
         m_host.PaintColumn(MeaningColumn, false);
 }
 
+// A speed arrow steps once when pressed; held down, it repeats every 50 ms
+// after the usual delay, and its release adds nothing, so a short click is
+// exactly one step.
 void GameEngine::Image4MouseDown(int tag)
 {
-    m_host.SetTimerInterval(GameHost::Timer::Repeat, RepeatInterval);
-    m_host.SetTimerEnabled(GameHost::Timer::Repeat, true);
     m_objects.state->speedArrow = tag + 1;
+    stepSpeed(tag == 0 ? -SpeedStep : SpeedStep);
+    m_host.SetTimerInterval(GameHost::Timer::Repeat, SpeedRepeatDelay);
+    m_host.SetTimerEnabled(GameHost::Timer::Repeat, true);
 }
 
-void GameEngine::Image4MouseUp(int tag)
+void GameEngine::Image4MouseUp(int)
 {
-    const int delta = tag == 0 ? -SpeedStep : SpeedStep;
-    m_host.SetSpeedPosition(m_host.SpeedPosition() + delta);
     m_host.SetTimerEnabled(GameHost::Timer::Repeat, false);
     // Stopping Repeat in the middle of a right-answer flash would leave the
     // flash bar showing.
@@ -538,5 +540,10 @@ void GameEngine::Image4MouseUp(int tag)
         m_host.SetFlashBarVisible(false);
         m_repeatTag = 0;
     }
+}
+
+void GameEngine::stepSpeed(int delta)
+{
+    m_host.SetSpeedPosition(m_host.SpeedPosition() + delta);
     TBGameSpeedChange();
 }

@@ -19,6 +19,8 @@ public:
     static constexpr int SpeedDefault = 6500;
     static constexpr int SpeedStep = 600;
     static constexpr int RepeatInterval = 50;
+    // How long a speed arrow is held before it repeats.
+    static constexpr int SpeedRepeatDelay = 400;
 
     GameEngine(ProcessObjects &objects, GameHost &host);
 
@@ -64,6 +66,7 @@ public:
 
 private:
     GWORDW *store() const;
+    void stepSpeed(int delta);
     bool Playable() const;
     void StartSteps();
     void StopSteps();

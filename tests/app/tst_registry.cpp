@@ -1,4 +1,7 @@
 #include "app/registry.h"
+#include "support/unprivileged.h"
+
+#include <QDir>
 
 #include <QSettings>
 #include <QTemporaryDir>
@@ -124,7 +127,9 @@ private Q_SLOTS:
         QVERIFY(raw.childGroups().contains(QStringLiteral("WIN")));
     }
 
-    void unwritableFileIsReportedAtClose()
+    // A write that fails is remembered, not thrown; the values wait for the
+    // next write that succeeds.
+    void unwritableFileIsRememberedAtClose()
     {
         const QString blocked = m_dir.filePath(QStringLiteral("not-a-dir"));
         QFile file(blocked);
@@ -133,7 +138,138 @@ private Q_SLOTS:
         INIT reg(blocked + QStringLiteral("/LX.ini"));
         reg.OpenKey(INIT::RootKey, true);
         reg.WriteInteger(QStringLiteral("DEFAULT_MODE"), 1);
-        QVERIFY_THROWS_EXCEPTION(RegistryError, reg.CloseKey());
+        reg.CloseKey();
+        QVERIFY(reg.writeFailed());
+        QVERIFY(!reg.damaged());
+
+        QVERIFY(QFile::remove(blocked));
+        QVERIFY(QDir().mkdir(blocked));
+        reg.OpenKey(INIT::RootKey, true);
+        reg.CloseKey();
+        QVERIFY(reg.writeFailed()); // told once, at the close of the program
+        QSettings raw(blocked + QStringLiteral("/LX.ini"), QSettings::IniFormat);
+        QCOMPARE(raw.value(QStringLiteral("DEFAULT_MODE")).toString(), QStringLiteral("dword:00000001"));
+    }
+
+    void damagedFileIsKeptAndReplaced_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        const QByteArray values = "DEFAULT_MODE=dword:00000001\nFONT_NAME=sz:Arial\n";
+        QTest::newRow("comment line") << QByteArray("# note\n" + values);
+        QTest::newRow("line without =") << QByteArray("just words\n" + values);
+        QTest::newRow("unclosed [") << QByteArray("[General\n" + values);
+        QTest::newRow("binary junk") << QByteArray(values + QByteArray("\x01\xff\xfe\x00\x9c junk\n", 11) + "TIMER=dword:00000000\n");
+    }
+
+    void damagedFileIsKeptAndReplaced()
+    {
+        QFETCH(QByteArray, content);
+        QFile file(path());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(content);
+        file.close();
+
+        INIT reg(path());
+        QVERIFY(reg.damaged());
+        QVERIFY(reg.damagedCopy().startsWith(path() + QStringLiteral(".damaged-")));
+        QFile kept(reg.damagedCopy());
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), content);
+
+        // What could be read is still there, and the next write gives a
+        // clean file.
+        reg.OpenKey(INIT::RootKey, true);
+        QCOMPARE(reg.ReadInteger(QStringLiteral("DEFAULT_MODE")), 1);
+        reg.WriteInteger(QStringLiteral("FONT_SIZE"), 12);
+        reg.CloseKey();
+        QVERIFY(!reg.writeFailed());
+        INIT again(path());
+        QVERIFY(!again.damaged());
+        again.OpenKey(INIT::RootKey, true);
+        QCOMPARE(again.ReadInteger(QStringLiteral("DEFAULT_MODE")), 1);
+        QCOMPARE(again.ReadInteger(QStringLiteral("FONT_SIZE")), 12);
+        QFile::remove(reg.damagedCopy());
+    }
+
+    void secondDamageOnTheSameDayGetsItsOwnCopy()
+    {
+        QStringList copies;
+        for (int i = 0; i < 2; ++i) {
+            QFile file(path());
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("[broken\n");
+            file.close();
+            copies << INIT(path()).damagedCopy();
+        }
+        QVERIFY(!copies.at(0).isEmpty());
+        QVERIFY(copies.at(0) != copies.at(1));
+        QVERIFY(QFile::exists(copies.at(0)) && QFile::exists(copies.at(1)));
+        for (const QString &copy : copies)
+            QFile::remove(copy);
+    }
+
+    void unreadableFileIsMovedAside()
+    {
+        QTemporaryDir folder;
+        const QString settings = folder.filePath(QStringLiteral("LX.ini"));
+        QFile file(settings);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("DEFAULT_MODE=dword:00000002\n");
+        file.close();
+        QVERIFY(QFile::setPermissions(settings, QFileDevice::Permissions()));
+        Unprivileged::handOver(folder.path());
+        const QString answer = Unprivileged::run([&settings] {
+            INIT reg(settings);
+            UNPRIV_CHECK(reg.damaged());
+            UNPRIV_CHECK(!reg.damagedCopy().isEmpty());
+            reg.OpenKey(INIT::RootKey, true);
+            reg.WriteInteger(QStringLiteral("DEFAULT_MODE"), 1);
+            reg.CloseKey();
+            UNPRIV_CHECK(!reg.writeFailed());
+            INIT again(settings);
+            again.OpenKey(INIT::RootKey, true);
+            UNPRIV_CHECK(again.ReadInteger(QStringLiteral("DEFAULT_MODE")) == 1);
+            return QString();
+        });
+        QVERIFY2(answer.isEmpty(), qPrintable(answer));
+        const QStringList kept = QDir(folder.path()).entryList({QStringLiteral("LX.ini.damaged-*")});
+        QCOMPARE(kept.size(), 1);
+        QFile copy(folder.filePath(kept.first()));
+        QVERIFY(copy.open(QIODevice::ReadOnly)); // root reads it
+        QCOMPARE(copy.readAll(), QByteArray("DEFAULT_MODE=dword:00000002\n"));
+    }
+
+    // A settings file the user made read-only is read and never reported as
+    // a failed write as long as nothing is written; once something is, the
+    // failure is remembered.
+    void readOnlyFileIsOnlyReportedWhenWritten()
+    {
+        QTemporaryDir folder;
+        const QString settings = folder.filePath(QStringLiteral("LX.ini"));
+        {
+            INIT reg(settings);
+            reg.OpenKey(INIT::RootKey, true);
+            reg.WriteInteger(QStringLiteral("DEFAULT_MODE"), 1);
+            reg.CloseKey();
+        }
+        Unprivileged::handOver(folder.path());
+        QVERIFY(QFile::setPermissions(settings, QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther));
+        QVERIFY(QFile::setPermissions(folder.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+        const QString answer = Unprivileged::run([&settings] {
+            INIT reg(settings);
+            UNPRIV_CHECK(!reg.damaged());
+            reg.OpenKey(INIT::RootKey, true);
+            UNPRIV_CHECK(reg.ReadInteger(QStringLiteral("DEFAULT_MODE")) == 1);
+            reg.CloseKey();
+            UNPRIV_CHECK(!reg.writeFailed());
+            reg.OpenKey(INIT::RootKey, true);
+            reg.WriteInteger(QStringLiteral("DEFAULT_MODE"), 2);
+            reg.CloseKey();
+            UNPRIV_CHECK(reg.writeFailed());
+            return QString();
+        });
+        QFile::setPermissions(folder.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        QVERIFY2(answer.isEmpty(), qPrintable(answer));
     }
 };
 

@@ -77,19 +77,69 @@ private Q_SLOTS:
     void lockIsExclusiveWithinTheUser()
     {
         QTemporaryDir dir;
-        SingleInstanceLock one(QStringLiteral("TestLock"), dir.path());
+        SingleInstanceLock one(QStringLiteral("TestLock"), QStringList{dir.path()});
         QCOMPARE(one.state(), SingleInstanceLock::State::Acquired);
         {
-            SingleInstanceLock two(QStringLiteral("TestLock"), dir.path());
+            SingleInstanceLock two(QStringLiteral("TestLock"), QStringList{dir.path()});
             QCOMPARE(two.state(), SingleInstanceLock::State::AlreadyRunning);
         }
-        SingleInstanceLock other(QStringLiteral("OtherLock"), dir.path());
+        SingleInstanceLock other(QStringLiteral("OtherLock"), QStringList{dir.path()});
         QCOMPARE(other.state(), SingleInstanceLock::State::Acquired);
+    }
+
+    // A place that takes no lock file says nothing about another instance:
+    // the next place is tried, and one that holds the lock ends the search.
+    void lockFallsBackToTheNextPlace()
+    {
+        QTemporaryDir dir;
+        const QString notAFolder = dir.filePath(QStringLiteral("file"));
+        QFile file(notAFolder);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+        const QString second = dir.filePath(QStringLiteral("second"));
+        QVERIFY(QDir().mkpath(second));
+        const QStringList places{notAFolder, second};
+
+        SingleInstanceLock one(QStringLiteral("TestLock"), places);
+        QCOMPARE(one.state(), SingleInstanceLock::State::Acquired);
+        QVERIFY(one.filePath().startsWith(second + QLatin1Char('/')));
+        SingleInstanceLock two(QStringLiteral("TestLock"), places);
+        QCOMPARE(two.state(), SingleInstanceLock::State::AlreadyRunning);
+
+        // Held in the first place: the second is never tried.
+        const QString third = dir.filePath(QStringLiteral("third"));
+        QVERIFY(QDir().mkpath(third));
+        SingleInstanceLock held(QStringLiteral("Held"), QStringList{second});
+        SingleInstanceLock other(QStringLiteral("Held"), QStringList{second, third});
+        QCOMPARE(other.state(), SingleInstanceLock::State::AlreadyRunning);
+        QCOMPARE(QDir(third).entryList(QDir::Files), QStringList());
+    }
+
+    // With no place for the lock the program runs, and says so.
+    void programRunsUnlockedWhenNoPlaceTakesTheLock()
+    {
+        const QString blocker = m_home.filePath(QStringLiteral("blocker"));
+        QFile file(blocker);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+        QProcess program;
+        prepare(program);
+        QProcessEnvironment env = program.processEnvironment();
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), blocker + QStringLiteral("/runtime"));
+        env.insert(QStringLiteral("TMPDIR"), blocker + QStringLiteral("/tmp"));
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), blocker + QStringLiteral("/config"));
+        program.setProcessEnvironment(env);
+        program.start();
+        QVERIFY(program.waitForStarted());
+        QVERIFY2(!program.waitForFinished(1500), "the program must run without its lock");
+        program.kill();
+        program.waitForFinished(5000);
+        QVERIFY(program.readAllStandardError().contains("running without"));
     }
 
     void lockThatCannotBeCreatedIsNotAnotherInstance()
     {
-        SingleInstanceLock missing(QStringLiteral("TestLock"), QStringLiteral("/nonexistent/folder"));
+        SingleInstanceLock missing(QStringLiteral("TestLock"), QStringList{QStringLiteral("/nonexistent/folder")});
         QCOMPARE(missing.state(), SingleInstanceLock::State::Unavailable);
     }
 };

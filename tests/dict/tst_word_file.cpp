@@ -50,11 +50,6 @@ QStringList numberedLines(int n)
     return lines;
 }
 
-bool runningAsRoot()
-{
-    return ::geteuid() == 0;
-}
-
 } // namespace
 
 class TestWordFile : public QObject
@@ -434,37 +429,6 @@ private Q_SLOTS:
         onFolder.lines << u"a,"_s;
         QCOMPARE(onFolder.Save(), -1);
         QVERIFY(QFileInfo(path()).isDir());
-    }
-
-    void saveFailureKeepsOldContent()
-    {
-        if (runningAsRoot())
-            QSKIP("permissions do not bind the superuser");
-        const QByteArray old = utf16le(u"old,\r\n");
-        writeBytes(path(), old);
-        WordFile file(path());
-        QVERIFY(QFile::setPermissions(path(), QFile::ReadOwner));
-        file.lines = QStringList{u"new,"_s};
-        QCOMPARE(file.Save(), -1);
-        QCOMPARE(readBytes(path()), old);
-    }
-
-    void lockedFolderIsWrittenInPlace()
-    {
-        if (runningAsRoot())
-            QSKIP("permissions do not bind the superuser");
-        const QString folder = path(u"locked"_s);
-        QVERIFY(QDir().mkdir(folder));
-        const QString p = folder + u"/tom_0.wrd"_s;
-        writeBytes(p, utf16le(u"old,\r\n"));
-        QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
-        WordFile file(p);
-        file.lines = QStringList{u"new,"_s, u"кот,"_s};
-        const int saved = file.Save();
-        QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-        QCOMPARE(saved, 1);
-        QCOMPARE(WordFile(p).lines, (QStringList{u"new,"_s, u"кот,"_s}));
-        QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{u"tom_0.wrd"_s});
     }
 
     // A saving process killed at any moment leaves the old or the new file,

@@ -60,7 +60,9 @@ public:
         file.Save();
     }
 
-    QString settingsPath() const { return m_dir.filePath(QStringLiteral("LX.ini")); }
+    QString folder() const { return m_dir.path(); }
+    QString settingsPath() const { return m_settings.isEmpty() ? m_dir.filePath(QStringLiteral("LX.ini")) : m_settings; }
+    void setSettingsPath(const QString &path) { m_settings = path; }
 
     TForm1 &open()
     {
@@ -85,6 +87,7 @@ public:
 private:
     QTemporaryDir m_dir;
     QString m_previousDir;
+    QString m_settings;
     QByteArray m_previousDataHome;
     bool m_hadDataHome = false;
 };

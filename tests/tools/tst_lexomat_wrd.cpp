@@ -3,6 +3,8 @@
 
 #include "dict/word_file.h"
 #include "folder_files.h"
+#include "platform/single_instance.h"
+#include "support/unprivileged.h"
 
 #include <QDir>
 #include <QFile>
@@ -53,6 +55,23 @@ QByteArray readBytes(const QString &path)
 
 
 
+// Dictionary lines "<prefix><n>,значение <n>," for n from first on.
+QStringList starterLines(const QString &prefix, int first, int count)
+{
+    QStringList lines;
+    for (int i = first; i < first + count; ++i)
+        lines.append(prefix + QString::number(i) + u",значение "_s + QString::number(i) + u","_s);
+    return lines;
+}
+
+// A starter folder of dictionaries tom_0.wrd, tom_1.wrd, ... with the given lines.
+void writeStarter(const QString &folder, const QList<QStringList> &dictionaries)
+{
+    QVERIFY(QDir().mkpath(folder));
+    for (qsizetype n = 0; n < dictionaries.size(); ++n)
+        writeDictionary(folder + u"/tom_"_s + QString::number(n) + u".wrd"_s, dictionaries[n]);
+}
+
 QByteArray goodLines(int count)
 {
     QByteArray text;
@@ -75,8 +94,15 @@ private Q_SLOTS:
     void exportWarnsAboutWhatItLeavesOut();
     void checkNamesFaults();
     void createMakesOneNewDictionary();
+    void starterCopiesTheCourseIntoANewFolder();
+    void starterAddsOnlyWhatTheFolderLacks();
+    void starterJoinsALastHandfulToTheDictionaryBefore();
+    void starterRefusesWhatItCannotDoWhole();
+    void starterFindsTheInstalledCourse();
     void commandLine_data();
     void commandLine();
+    void writesNothingWhileLexomatRuns();
+    void importLeavesADictionaryItMayNotWriteAlone();
 };
 
 void TestLexomatWrd::badInputWritesNothing_data()
@@ -272,6 +298,169 @@ void TestLexomatWrd::createMakesOneNewDictionary()
     QCOMPARE(readBytes(dir.filePath(u"a.wrd"_s)), written);
 }
 
+void TestLexomatWrd::starterCopiesTheCourseIntoANewFolder()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const Result result = runWrd({u"starter"_s, u"--from"_s, QStringLiteral(STARTER_DIR), u"home/dict"_s}, dir.path());
+    QCOMPARE(result.code, 0);
+    QCOMPARE(result.err, QString());
+
+    // Into a folder without dictionaries the course goes as it is built.
+    const QDir starter(QStringLiteral(STARTER_DIR));
+    const QStringList names = starter.entryList({u"tom_*.wrd"_s}, QDir::Files);
+    QVERIFY(names.size() >= 40);
+    QCOMPARE(QDir(dir.filePath(u"home/dict"_s)).entryList(QDir::Files).size(), names.size());
+    int words = 0;
+    for (const QString &name : names) {
+        QCOMPARE(readBytes(dir.filePath(u"home/dict/"_s + name)), readBytes(starter.filePath(name)));
+        words += static_cast<int>(WordFile(starter.filePath(name)).lines.size());
+    }
+    QVERIFY2(result.out.startsWith(QString::number(words) + u" words of the starter course added in "_s
+                                   + QString::number(names.size()) + u" new dictionaries:\n"_s),
+             qPrintable(result.out));
+    QVERIFY(!result.out.contains(u"left out"_s));
+}
+
+void TestLexomatWrd::starterAddsOnlyWhatTheFolderLacks()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    writeStarter(dir.filePath(u"starter"_s),
+                 {starterLines(u"a"_s, 0, 20), starterLines(u"b"_s, 0, 66), starterLines(u"c"_s, 0, 30),
+                  starterLines(u"d"_s, 0, 40)});
+
+    // The learner's folder: the first starter dictionary in other case among
+    // words of the learner's own, most of the second, and a dictionary
+    // named with the number 1 in another way.
+    const QString folder = dir.filePath(u"dict"_s);
+    QVERIFY(QDir().mkpath(folder));
+    QStringList own = starterLines(u"A"_s, 0, 20);
+    own += starterLines(u"mine"_s, 0, 5);
+    writeDictionary(folder + u"/tom_0.wrd"_s, own);
+    writeDictionary(folder + u"/lesson1.wrd"_s, starterLines(u"b"_s, 0, 60));
+    writeDictionary(folder + u"/tom_3.wrd"_s, starterLines(u"zz"_s, 0, 8));
+    const QMap<QString, QByteArray> before = snapshot(folder);
+
+    const Result result = runWrd({u"starter"_s, u"dict"_s, u"--from"_s, u"starter"_s}, dir.path());
+    QCOMPARE(result.code, 0);
+    QCOMPARE(result.err, QString());
+    QCOMPARE(result.out, u"76 words of the starter course added in 2 new dictionaries:\n"
+                         "  36 to dict/tom_2.wrd\n"
+                         "  40 to dict/tom_4.wrd\n"
+                         "80 of its 156 words were in the folder already and were left out\n"_s);
+
+    // Nothing that was there changed; the six new words of the second
+    // starter dictionary share a dictionary with the third.
+    QMap<QString, QByteArray> after = snapshot(folder);
+    QCOMPARE(after.take(u"tom_2.wrd"_s).isEmpty(), false);
+    QCOMPARE(after.take(u"tom_4.wrd"_s).isEmpty(), false);
+    QCOMPARE(after, before);
+    QCOMPARE(WordFile(folder + u"/tom_2.wrd"_s).lines, starterLines(u"b"_s, 60, 6) + starterLines(u"c"_s, 0, 30));
+    QCOMPARE(WordFile(folder + u"/tom_4.wrd"_s).lines, starterLines(u"d"_s, 0, 40));
+    QCOMPARE(WordFile(folder + u"/tom_4.wrd"_s).status, WordFile::Playable);
+
+    // A second run finds every word there.
+    const QMap<QString, QByteArray> filled = snapshot(folder);
+    const Result again = runWrd({u"starter"_s, u"--from"_s, u"starter"_s, u"dict"_s}, dir.path());
+    QCOMPARE(again.code, 0);
+    QCOMPARE(again.out, u"dict holds every word of the starter course already; nothing was added\n"_s);
+    QCOMPARE(snapshot(folder), filled);
+}
+
+void TestLexomatWrd::starterJoinsALastHandfulToTheDictionaryBefore()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    writeStarter(dir.filePath(u"starter"_s), {starterLines(u"a"_s, 0, 64), starterLines(u"b"_s, 0, 3)});
+    const Result result = runWrd({u"starter"_s, u"--from"_s, u"starter"_s, u"dict"_s}, dir.path());
+    QCOMPARE(result.code, 0);
+    QCOMPARE(result.out, u"67 words of the starter course added in 1 new dictionary:\n  67 to dict/tom_0.wrd\n"_s);
+    const WordFile file(dir.filePath(u"dict/tom_0.wrd"_s));
+    QCOMPARE(file.status, WordFile::Playable);
+    QCOMPARE(file.lines, starterLines(u"a"_s, 0, 64) + starterLines(u"b"_s, 0, 3));
+}
+
+void TestLexomatWrd::starterRefusesWhatItCannotDoWhole()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    writeStarter(dir.filePath(u"starter"_s), {starterLines(u"a"_s, 0, 66), starterLines(u"b"_s, 0, 66)});
+    const QString folder = dir.filePath(u"dict"_s);
+    QVERIFY(QDir().mkpath(folder));
+
+    // 99 dictionaries leave room in Lexomat's list for one more, not two.
+    for (int n = 0; n < 99; ++n)
+        writeDictionary(folder + u"/tom_"_s + QString::number(n) + u".wrd"_s, starterLines(u"own"_s, n, 1));
+    QMap<QString, QByteArray> before = snapshot(folder);
+    Result result = runWrd({u"starter"_s, u"--from"_s, u"starter"_s, u"dict"_s}, dir.path());
+    QCOMPARE(result.code, 1);
+    QCOMPARE(result.err, u"lexomat-wrd: dict: would hold 101 dictionaries; Lexomat lists only the first 100\n"
+                         "lexomat-wrd: nothing was added\n"_s);
+    QCOMPARE(result.out, QString());
+    QCOMPARE(snapshot(folder), before);
+
+    QVERIFY(QDir(folder).removeRecursively());
+    QVERIFY(QDir().mkpath(folder));
+    writeDictionary(folder + u"/tom_0.wrd"_s, starterLines(u"own"_s, 0, 10));
+    writeDictionary(folder + u"/tom_1.wrd"_s, starterLines(u"own"_s, 10, 10));
+    before = snapshot(folder);
+    Unprivileged::handOver(dir.path());
+
+    // The learner's account: a dictionary it may not read hides words the
+    // course could repeat, and a folder it may not write takes nothing.
+    const QString failure = Unprivileged::run([&]() -> QString {
+        QFile unreadable(folder + u"/tom_1.wrd"_s);
+        UNPRIV_CHECK(unreadable.setPermissions(QFileDevice::WriteOwner));
+        Result refused = runWrd({u"starter"_s, u"--from"_s, u"starter"_s, u"dict"_s}, dir.path());
+        UNPRIV_CHECK(refused.code == 1);
+        UNPRIV_CHECK(refused.err == u"lexomat-wrd: dict/tom_1.wrd: cannot be read\nlexomat-wrd: nothing was added\n"_s);
+        UNPRIV_CHECK(unreadable.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+
+        UNPRIV_CHECK(QFile(folder).setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+        refused = runWrd({u"starter"_s, u"--from"_s, u"starter"_s, u"dict"_s}, dir.path());
+        UNPRIV_CHECK(QFile(folder).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
+        UNPRIV_CHECK(refused.code == 1);
+        UNPRIV_CHECK(refused.err.endsWith(u"lexomat-wrd: nothing was added\n"_s));
+        UNPRIV_CHECK(refused.out.isEmpty());
+        return QString();
+    });
+    QVERIFY2(failure.isEmpty(), qPrintable(failure));
+    QCOMPARE(snapshot(folder), before);
+
+    result = runWrd({u"starter"_s, u"--from"_s, u"nowhere"_s, u"dict"_s}, dir.path());
+    QCOMPARE(result.code, 1);
+    QCOMPARE(result.err, u"lexomat-wrd: nowhere: no such folder\nlexomat-wrd: nothing was added\n"_s);
+    QCOMPARE(snapshot(folder), before);
+}
+
+void TestLexomatWrd::starterFindsTheInstalledCourse()
+{
+    // An installed tree: the program in bin/, the course where the package
+    // puts it beside.
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString bin = dir.filePath(QStringLiteral(INSTALL_BINDIR));
+    QVERIFY(QDir().mkpath(bin));
+    const QString program = bin + u"/lexomat-wrd"_s;
+    QVERIFY(QFile::copy(QStringLiteral(WRD_BINARY), program));
+
+    QProcess missing;
+    missing.start(program, {u"starter"_s, dir.filePath(u"dict"_s)});
+    QVERIFY(missing.waitForFinished(30000));
+    QCOMPARE(missing.exitCode(), 1);
+    QVERIFY2(QString::fromUtf8(missing.readAllStandardError()).contains(u"name their folder with --from DIR"_s),
+             "a missing course is reported");
+    QVERIFY(!QFileInfo::exists(dir.filePath(u"dict"_s)));
+
+    writeStarter(dir.filePath(QStringLiteral(INSTALL_DATADIR) + u"/lexomat/dict"_s), {starterLines(u"a"_s, 0, 30)});
+    QProcess installed;
+    installed.start(program, {u"starter"_s, dir.filePath(u"dict"_s)});
+    QVERIFY(installed.waitForFinished(30000));
+    QCOMPARE(installed.exitCode(), 0);
+    QCOMPARE(WordFile(dir.filePath(u"dict/tom_0.wrd"_s)).lines, starterLines(u"a"_s, 0, 30));
+}
+
 void TestLexomatWrd::commandLine_data()
 {
     QTest::addColumn<QStringList>("arguments");
@@ -281,12 +470,19 @@ void TestLexomatWrd::commandLine_data()
     QTest::newRow("nothing") << QStringList{} << 2 << QStringList{u"no command given"_s, u"--help"_s};
     QTest::newRow("help") << QStringList{u"--help"_s} << 0
                           << QStringList{u"export FILE.wrd"_s, u"import TEXTFILE FOLDER"_s,
-                                         u"create TEXTFILE FILE.wrd"_s, u"check FOLDER"_s, u"Exit status"_s};
+                                         u"create TEXTFILE FILE.wrd"_s, u"check FOLDER"_s,
+                                         u"starter [--from DIR] FOLDER"_s, u"Exit status"_s};
     QTest::newRow("export without file") << QStringList{u"export"_s} << 2 << QStringList{u"export needs FILE.wrd"_s};
     QTest::newRow("import with one argument") << QStringList{u"import"_s, u"a.txt"_s} << 2
                                               << QStringList{u"import needs TEXTFILE FOLDER"_s};
     QTest::newRow("check with two folders") << QStringList{u"check"_s, u"a"_s, u"b"_s} << 2
                                             << QStringList{u"check needs FOLDER"_s};
+    QTest::newRow("starter without folder") << QStringList{u"starter"_s, u"--from"_s, u"a"_s} << 2
+                                            << QStringList{u"starter needs [--from DIR] FOLDER"_s};
+    QTest::newRow("starter with two folders") << QStringList{u"starter"_s, u"a"_s, u"b"_s} << 2
+                                              << QStringList{u"starter needs [--from DIR] FOLDER"_s};
+    QTest::newRow("starter --from without folder") << QStringList{u"starter"_s, u"dict"_s, u"--from"_s} << 2
+                                                   << QStringList{u"starter needs [--from DIR] FOLDER"_s};
     QTest::newRow("unknown command") << QStringList{u"merge"_s} << 2 << QStringList{u"unknown command 'merge'"_s};
 }
 
@@ -303,6 +499,78 @@ void TestLexomatWrd::commandLine()
     for (const QString &text : shown)
         QVERIFY2(QString(result.out + result.err).contains(text), qPrintable(text));
     QVERIFY(QDir(dir.path()).isEmpty());
+}
+
+// Lexomat writes its current dictionary back when it closes: an import
+// meanwhile would be lost.
+void TestLexomatWrd::writesNothingWhileLexomatRuns()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString folder = dir.filePath(u"dict"_s);
+    QVERIFY(QDir().mkpath(folder));
+    writeDictionary(folder + u"/tom_0.wrd"_s, {u"cat,кошка,"_s});
+    writeBytes(dir.filePath(u"words.txt"_s), goodLines(3));
+    writeStarter(dir.filePath(u"starter"_s), {starterLines(u"a"_s, 0, 10)});
+    const QMap<QString, QByteArray> before = snapshot(folder);
+
+    {
+        // Where a running Lexomat holds its lock, for this environment.
+        const SingleInstanceLock running(SingleInstanceLock::ProgramName);
+        QCOMPARE(running.state(), SingleInstanceLock::State::Acquired);
+        for (const QStringList &arguments : {QStringList{u"import"_s, u"words.txt"_s, u"dict"_s},
+                                             QStringList{u"create"_s, u"words.txt"_s, u"dict/tom_5.wrd"_s},
+                                             QStringList{u"starter"_s, u"--from"_s, u"starter"_s, u"dict"_s}}) {
+            const Result result = runWrd(arguments, dir.path());
+            QCOMPARE(result.code, 1);
+            QVERIFY2(result.err.contains(u"Lexomat is running"_s), qPrintable(result.err));
+            QCOMPARE(snapshot(folder), before);
+        }
+        // Reading goes on.
+        QCOMPARE(runWrd({u"export"_s, u"dict/tom_0.wrd"_s}, dir.path()).code, 0);
+        QCOMPARE(runWrd({u"check"_s, u"dict"_s}, dir.path()).code, 0);
+    }
+    QCOMPARE(runWrd({u"import"_s, u"words.txt"_s, u"dict"_s}, dir.path()).code, 0);
+    QCOMPARE(WordFile(folder + u"/tom_0.wrd"_s).lines.size(), 4);
+}
+
+// Run by the learner, not by root: a read-only dictionary is not filled
+// up, and one that cannot be read is passed by. The binary is copied to
+// where the unprivileged account may run it.
+void TestLexomatWrd::importLeavesADictionaryItMayNotWriteAlone()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QVERIFY(QFile::copy(QStringLiteral(WRD_BINARY), dir.filePath(u"lexomat-wrd"_s)));
+    const QString folder = dir.filePath(u"dict"_s);
+    QVERIFY(QDir().mkpath(folder));
+    writeDictionary(folder + u"/tom_0.wrd"_s, {u"cat,кошка,"_s});
+    writeDictionary(folder + u"/tom_1.wrd"_s, {u"dog,собака,"_s});
+    writeBytes(dir.filePath(u"words.txt"_s), goodLines(3));
+    QVERIFY(QDir().mkpath(dir.filePath(u"runtime"_s)));
+    Unprivileged::handOver(dir.path());
+    QVERIFY(QFile::setPermissions(folder + u"/tom_0.wrd"_s, QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther));
+    QVERIFY(QFile::setPermissions(folder + u"/tom_1.wrd"_s, QFileDevice::Permissions()));
+    const QMap<QString, QByteArray> before = snapshot(folder);
+
+    const QString answer = Unprivileged::run([&dir] {
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(u"XDG_RUNTIME_DIR"_s, dir.filePath(u"runtime"_s));
+        env.insert(u"HOME"_s, dir.path());
+        process.setProcessEnvironment(env);
+        process.setWorkingDirectory(dir.path());
+        process.start(dir.filePath(u"lexomat-wrd"_s), {u"import"_s, u"words.txt"_s, u"dict"_s});
+        UNPRIV_CHECK(process.waitForFinished(30000));
+        const QString err = QString::fromUtf8(process.readAllStandardError());
+        UNPRIV_CHECK(process.exitCode() == 1);
+        UNPRIV_CHECK(err.contains(u"nothing was imported"_s));
+        return QString();
+    });
+    QVERIFY2(answer.isEmpty(), qPrintable(answer));
+    QCOMPARE(snapshot(folder), before); // read by root
+    const QFileDevice::Permissions kept = QFile::permissions(folder + u"/tom_0.wrd"_s);
+    QCOMPARE(kept & (QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther), QFileDevice::Permissions());
 }
 
 QTEST_GUILESS_MAIN(TestLexomatWrd)

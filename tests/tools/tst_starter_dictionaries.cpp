@@ -5,11 +5,16 @@
 #include "dict/word_store.h"
 #include "tools/wrd/word_list.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QHash>
 #include <QRegularExpression>
+#include <QSet>
+#include <QStringDecoder>
 #include <QTest>
+
+#include <cmath>
 
 using namespace Qt::StringLiterals;
 
@@ -18,9 +23,34 @@ namespace {
 const QString StarterDir = QStringLiteral(STARTER_DIR);
 const QString ListsDir = QStringLiteral(STARTER_LISTS_DIR);
 
+// The course's size: dictionaries that are playable and keep room for the
+// learner's own words, about 3000 words in all.
+constexpr int MinListWords = 65;
+constexpr int MaxListWords = 66;
+constexpr int MinCourseWords = 2900;
+constexpr int MaxCourseWords = 3000;
+
 QStringList listFiles()
 {
-    return QDir(ListsDir).entryList({u"*.txt"_s}, QDir::Files, QDir::Name);
+    return QDir(ListsDir).entryList({u"[0-9][0-9].txt"_s}, QDir::Files, QDir::Name);
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The English words of the lists in their order, in lower case.
+QStringList courseWords()
+{
+    QStringList words;
+    for (const QString &name : listFiles()) {
+        const WordList::Parsed parsed = WordList::Parse(readAll(ListsDir + u'/' + name), name);
+        for (const WordEntry &entry : parsed.entries)
+            words.append(entry.word.toLower());
+    }
+    return words;
 }
 
 QString dictionaryPath(qsizetype number)
@@ -36,6 +66,10 @@ class TestStarterDictionaries : public QObject
 
 private Q_SLOTS:
     void everyListBecameOneDictionary();
+    void courseHasItsSize();
+    void listIsTidyText_data();
+    void listIsTidyText();
+    void storedCoverageMeetsTheGoals();
     void dictionaryIsSound_data();
     void dictionaryIsSound();
     void dictionaryHoldsItsList_data();
@@ -56,6 +90,101 @@ void TestStarterDictionaries::everyListBecameOneDictionary()
     QCOMPARE(present, expected);
 }
 
+void TestStarterDictionaries::courseHasItsSize()
+{
+    const QStringList lists = listFiles();
+    QVERIFY2(lists.size() >= 40 && lists.size() <= 50, qPrintable(QString::number(lists.size())));
+    for (qsizetype n = 0; n < lists.size(); ++n)
+        QCOMPARE(lists[n], QString(u"%1.txt"_s.arg(n + 1, 2, 10, QChar(u'0'))));
+    const qsizetype words = courseWords().size();
+    QVERIFY2(words >= MinCourseWords && words <= MaxCourseWords, qPrintable(QString::number(words)));
+}
+
+void TestStarterDictionaries::listIsTidyText_data()
+{
+    QTest::addColumn<QString>("list");
+    for (const QString &name : listFiles())
+        QTest::newRow(qPrintable(name)) << name;
+}
+
+// The lists are read by people as well as by the build: one word a line,
+// fields between single tabs, nothing the import would quietly tidy away.
+void TestStarterDictionaries::listIsTidyText()
+{
+    QFETCH(QString, list);
+    const QByteArray data = readAll(ListsDir + u'/' + list);
+    QVERIFY(!data.startsWith("\xEF\xBB\xBF"));
+    QVERIFY(data.endsWith('\n'));
+    QVERIFY(!data.contains('\r'));
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    const QString text = decoder.decode(data);
+    QVERIFY(!decoder.hasError());
+
+    static const QRegularExpression english(u"^[A-Za-z]([A-Za-z' -]*[A-Za-z])?$"_s);
+    static const QRegularExpression russian(u"^[А-яЁё]([А-яЁё -]*[А-яЁё])?$"_s);
+    const QStringList lines = text.chopped(1).split(u'\n');
+    QVERIFY2(lines.size() >= MinListWords && lines.size() <= MaxListWords, qPrintable(QString::number(lines.size())));
+    for (const QString &line : lines) {
+        const QStringList fields = line.split(u'\t');
+        QVERIFY2(fields.size() >= 2 && fields.size() <= 1 + WordList::MaxMeanings, qPrintable(line));
+        QVERIFY2(english.match(fields.first()).hasMatch(), qPrintable(line));
+        const QStringList meanings = fields.mid(1);
+        QCOMPARE(QSet<QString>(meanings.cbegin(), meanings.cend()).size(), meanings.size());
+        for (const QString &field : fields) {
+            QVERIFY2(field.size() <= WordList::MaxFieldLength, qPrintable(line));
+            QVERIFY2(!field.contains(u',') && !field.contains(u';') && !field.contains(u"  "_s), qPrintable(line));
+        }
+        for (const QString &meaning : meanings)
+            QVERIFY2(russian.match(meaning).hasMatch(), qPrintable(line));
+    }
+}
+
+// The coverage of the most frequent English words is measured when the
+// lists are made (tools/starter) and stored beside them with the words it
+// was measured for.
+void TestStarterDictionaries::storedCoverageMeetsTheGoals()
+{
+    const QString stored = QString::fromUtf8(readAll(ListsDir + u"/coverage.txt"_s));
+    QVERIFY(!stored.isEmpty());
+    QHash<QString, QString> values;
+    QHash<QString, QList<QStringList>> measures; // base or forms -> top, covered, percent
+    for (const QString &line : stored.split(u'\n', Qt::SkipEmptyParts)) {
+        if (line.startsWith(u'#'))
+            continue;
+        const QStringList fields = line.split(u'\t');
+        QVERIFY2(fields.size() >= 2, qPrintable(line));
+        if (fields.first() == u"base"_s || fields.first() == u"forms"_s)
+            measures[fields.first()].append(fields.mid(1));
+        else
+            values.insert(fields.first(), fields.at(1));
+    }
+
+    const QStringList words = courseWords();
+    QCOMPARE(values.value(u"lists"_s), QString::number(listFiles().size()));
+    QCOMPARE(values.value(u"words"_s), QString::number(words.size()));
+    const QByteArray digest =
+        QCryptographicHash::hash(QString(words.join(u'\n') + u'\n').toUtf8(), QCryptographicHash::Sha256).toHex();
+    QVERIFY2(values.value(u"digest"_s) == QString::fromLatin1(digest),
+             "the lists changed since their coverage was measured: run tools/starter/starter.js check --write");
+
+    const QHash<int, double> goals{{2000, 95.0}, {3000, 90.0}};
+    for (const QString &measure : {u"base"_s, u"forms"_s}) {
+        QSet<int> met;
+        for (const QStringList &figures : measures.value(measure)) {
+            QCOMPARE(figures.size(), 3);
+            const int top = figures[0].toInt();
+            const int covered = figures[1].toInt();
+            QVERIFY(covered >= 0 && covered <= top);
+            QCOMPARE(figures[2].toDouble(), std::floor(covered * 1000.0 / top) / 10.0);
+            if (goals.contains(top)) {
+                QVERIFY2(covered * 100.0 / top >= goals.value(top), qPrintable(measure + u' ' + figures.join(u' ')));
+                met.insert(top);
+            }
+        }
+        QCOMPARE(met.size(), goals.size());
+    }
+}
+
 void TestStarterDictionaries::dictionaryIsSound_data()
 {
     QTest::addColumn<QString>("path");
@@ -68,7 +197,8 @@ void TestStarterDictionaries::dictionaryIsSound()
     QFETCH(QString, path);
     const WordFile file(path);
     QCOMPARE(file.status, WordFile::Playable);
-    QVERIFY2(file.lines.size() >= 60 && file.lines.size() <= 69, qPrintable(QString::number(file.lines.size())));
+    QVERIFY2(file.lines.size() >= MinListWords && file.lines.size() <= MaxListWords,
+             qPrintable(QString::number(file.lines.size())));
     QVERIFY(file.undecoded.isEmpty());
 
     // A mixed-up keyboard layout shows as a Latin letter in a Russian word or

@@ -35,7 +35,7 @@ std::optional<QByteArray> readWhole(const QString &path)
 
 bool writeWhole(const QString &path, const QByteArray &data)
 {
-    return ReplaceFileContent(path, data);
+    return ReplaceFileContent(path, data).ok();
 }
 
 } // namespace

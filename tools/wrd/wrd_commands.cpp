@@ -2,16 +2,20 @@
 
 #include "dict/dict_library.h"
 #include "dict/word_file.h"
+#include "platform/single_instance.h"
 #include "tools/wrd/folder_import.h"
+#include "tools/wrd/starter_course.h"
 #include "tools/wrd/word_list.h"
 #include "progress/folder_progress.h"
 #include "progress/progress_store.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
+#include <memory>
 #include <optional>
 
 using namespace Qt::StringLiterals;
@@ -51,6 +55,15 @@ Commands:
       few words to play; -2 full: 70 lines or more; -1 unreadable), and shows
       the lines that are not in the dictionaries' stored form, names that
       Lexomat lists under another name, and names it cannot tell apart.
+  starter [--from DIR] FOLDER
+      Adds Lexomat's starter course to FOLDER without changing what is
+      there: the words of the starter dictionaries that FOLDER does not
+      hold yet go, in the order of the course, into new dictionaries named
+      with the lowest free numbers, up to 66 words each; a starter
+      dictionary whose words are all in FOLDER already adds nothing. The
+      folder is created when it is missing. Either every new dictionary is
+      written or none. The starter dictionaries are read from DIR, by
+      default from those installed with lexomat-wrd.
   progress FOLDER [--tsv] [--record FILE]
       For every dictionary of FOLDER and in total: how many of its words
       are new (never answered), being learnt and learnt (right often enough
@@ -69,7 +82,11 @@ tab. Blanks around a field are removed, empty meanings are left out, blank
 lines are skipped. A field holds at most 35 characters and no comma. Every
 fault is reported as FILE:LINE: what is wrong, and nothing is written.
 
-Exit status: 0 done, 1 bad input or faults found, 2 wrong command line.
+import, create and starter write nothing while Lexomat runs for the same user:
+close it first (it writes its current dictionary back when it closes).
+
+Exit status: 0 done, 1 bad input, faults found or Lexomat running,
+2 wrong command line.
 
 Options:
   -h, --help     Shows this text.
@@ -172,8 +189,23 @@ int exportDictionary(const QString &path, QTextStream &out, QTextStream &err)
     return Done;
 }
 
+// Lexomat writes its current dictionary back when it closes, over whatever
+// was written meanwhile: while it runs, nothing is written here. The lock is
+// held until the command ends, so that Lexomat cannot start half-way.
+std::unique_ptr<SingleInstanceLock> lockOutLexomat(QTextStream &err)
+{
+    auto lock = std::make_unique<SingleInstanceLock>(SingleInstanceLock::ProgramName);
+    if (lock->state() != SingleInstanceLock::State::AlreadyRunning)
+        return lock;
+    err << Program << u": Lexomat is running; close it first, then run this command again (nothing was written)\n"_s;
+    return nullptr;
+}
+
 int importWords(const QString &textPath, const QString &folder, QTextStream &out, QTextStream &err)
 {
+    const auto lock = lockOutLexomat(err);
+    if (!lock)
+        return Failed;
     const std::optional<QList<WordEntry>> entries = readWordList(textPath, err);
     if (!entries) {
         err << Program << u": nothing was imported\n"_s;
@@ -196,6 +228,9 @@ int importWords(const QString &textPath, const QString &folder, QTextStream &out
 
 int createDictionary(const QString &textPath, const QString &path, QTextStream &out, QTextStream &err)
 {
+    const auto lock = lockOutLexomat(err);
+    if (!lock)
+        return Failed;
     const std::optional<QList<WordEntry>> entries = readWordList(textPath, err);
     if (!entries)
         return Failed;
@@ -302,6 +337,69 @@ int checkFolder(const QString &folderPath, QTextStream &out, QTextStream &err)
     out << entries.size() << (entries.size() == 1 ? u" dictionary, "_s : u" dictionaries, "_s) << words
         << u" lines, "_s << faults << (faults == 1 ? u" fault\n"_s : u" faults\n"_s);
     return faults == 0 ? Done : Failed;
+}
+
+// The starter dictionaries installed with this program, found from its own
+// place as the launcher finds them.
+QString installedStarterFolder()
+{
+    if (QCoreApplication::instance() == nullptr)
+        return QString();
+    return QDir::cleanPath(QCoreApplication::applicationDirPath() + u'/' + QStringLiteral(LEXOMAT_STARTER_FROM_BIN));
+}
+
+int addStarterCourse(const QStringList &arguments, QTextStream &out, QTextStream &err)
+{
+    QString from;
+    QStringList folders;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        if (arguments[i] == u"--from"_s) {
+            if (i + 1 == arguments.size() || !from.isEmpty())
+                return usageError(err, u"starter needs [--from DIR] FOLDER"_s);
+            from = arguments[++i];
+        } else {
+            folders.append(arguments[i]);
+        }
+    }
+    if (folders.size() != 1)
+        return usageError(err, u"starter needs [--from DIR] FOLDER"_s);
+    if (from.isEmpty()) {
+        from = installedStarterFolder();
+        if (from.isEmpty() || !QFileInfo(from).isDir()) {
+            err << Program << u": no installed starter dictionaries"_s
+                << (from.isEmpty() ? QString() : u" in "_s + QDir::toNativeSeparators(from))
+                << u"; name their folder with --from DIR\n"_s;
+            return Failed;
+        }
+    }
+
+    const auto lock = lockOutLexomat(err);
+    if (!lock)
+        return Failed;
+    StarterCourse course(from, folders.first());
+    if (!course.Run()) {
+        for (const QString &error : course.Errors())
+            err << Program << u": "_s << error << u'\n';
+        err << Program << u": nothing was added\n"_s;
+        return Failed;
+    }
+    const QList<StarterCourse::Written> &written = course.Dictionaries();
+    int added = 0;
+    for (const StarterCourse::Written &dictionary : written)
+        added += dictionary.words;
+    if (written.isEmpty()) {
+        out << QDir::toNativeSeparators(folders.first()) << u" holds every word of the starter course already; nothing was added\n"_s;
+        return Done;
+    }
+    out << added << (added == 1 ? u" word"_s : u" words"_s) << u" of the starter course added in "_s << written.size()
+        << (written.size() == 1 ? u" new dictionary:\n"_s : u" new dictionaries:\n"_s);
+    for (const StarterCourse::Written &dictionary : written)
+        out << u"  "_s << dictionary.words << u" to "_s << QDir::toNativeSeparators(dictionary.path) << u'\n';
+    if (course.KnownWords() > 0) {
+        out << course.KnownWords() << u" of its "_s << course.CourseWords()
+            << u" words were in the folder already and were left out\n"_s;
+    }
+    return Done;
 }
 
 int showProgress(const QStringList &arguments, QTextStream &out, QTextStream &err)
@@ -413,6 +511,8 @@ int RunWrdCommand(const QStringList &arguments, QTextStream &out, QTextStream &e
         return wrongCount(2) ? needs(u"TEXTFILE FILE.wrd"_s) : createDictionary(rest[0], rest[1], out, err);
     if (command == u"check"_s)
         return wrongCount(1) ? needs(u"FOLDER"_s) : checkFolder(rest[0], out, err);
+    if (command == u"starter"_s)
+        return addStarterCourse(rest, out, err);
     if (command == u"progress"_s)
         return showProgress(rest, out, err);
     return usageError(err, u"unknown command '"_s + command + u"'"_s);
