@@ -13,6 +13,7 @@
 #include "platform/shell.h"
 #include "platform/tray_icon.h"
 #include "platform/window_shape.h"
+#include "progress/progress_store.h"
 #include "ui_main_form.h"
 
 #include <QCloseEvent>
@@ -370,6 +371,9 @@ void TForm1::TrayCommand(int id)
     case Requests::CommandVisitSite:
         Label15Click();
         break;
+    case Requests::CommandProgress:
+        ShowProgressWindow();
+        break;
     default:
         break;
     }
@@ -380,6 +384,7 @@ void TForm1::setUpTray(const QIcon &icon)
     const TrayIcon::MenuItems items = {
         {Requests::CommandRestore, QStringLiteral("Восстановить")},
         {Requests::CommandDictionaries, QStringLiteral("Словари")},
+        {Requests::CommandProgress, QStringLiteral("Успехи")},
         {0, QString()},
         {Requests::CommandVisitSite, QStringLiteral("Посетить сайт авторов")},
         {0, QString()},

@@ -12,6 +12,8 @@
 
 class DictLibrary;
 class FindDialog;
+class ProgressStore;
+struct WordKey;
 class QIcon;
 class QLabel;
 class QMenu;
@@ -75,6 +77,15 @@ public:
     void ApplyBoardFont();
     void N9Click();
 
+    // The record of answers and "Успехи". The record opens when it is first
+    // needed, at the first answer or with "Успехи", never while the window
+    // starts; nullptr while there is none.
+    void OpenProgressRecord();
+    ProgressStore *progressRecord() const { return m_progress.get(); }
+    void ShowProgressWindow();
+    // Writes the hardest words into a new dictionary and makes it current.
+    void MakeDrillDictionary(const QList<WordKey> &words);
+
     // GameHost.
     void ResetBoardView() override;
     void PaintColumn(int column, bool highlighted) override;
@@ -104,6 +115,7 @@ public:
     bool RepeatChecked() const override;
     void MinimiseToTray() override;
     void RunFlashWindow() override;
+    void RecordAnswer(const AnswerEvent &event) override;
 
 Q_SIGNALS:
     // The window has closed and saved the settings: the program ends.
@@ -141,6 +153,8 @@ private:
     bool refuseUnreadable();
     void selectRow(int row);
     int selectedRow() const;
+    void tellAboutRecord(const QString &text);
+    void tellIfRenewed();
 
     ProcessObjects &m_objects;
     std::unique_ptr<Ui::TForm1> m_ui;
@@ -156,4 +170,7 @@ private:
     bool m_activated = false;
     // The label whose double click is under way: its release is not a click.
     QObject *m_doubleClicked = nullptr;
+    std::unique_ptr<ProgressStore> m_progress;
+    bool m_progressTried = false;
+    bool m_progressTold = false;
 };

@@ -83,6 +83,8 @@ void TForm1::setUpGameTab()
     addItem("N6", QStringLiteral("Стоп"), [this] { m_engine.N3Click(1); });
     m_gameMenu->addSeparator();
     addItem("N9", QStringLiteral("Настройки"), [this] { N9Click(); });
+    m_gameMenu->addSeparator();
+    addItem("N14", QStringLiteral("Успехи"), [this] { ShowProgressWindow(); });
     m_ui->TabSheet1->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_ui->TabSheet1, &QWidget::customContextMenuRequested, this,
             [this](const QPoint &pos) { m_gameMenu->popup(m_ui->TabSheet1->mapToGlobal(pos)); });

@@ -245,7 +245,8 @@ private Q_SLOTS:
         QStringList captions;
         for (QAction *action : menu->actions())
             captions << (action->isSeparator() ? QStringLiteral("-") : action->text());
-        QCOMPARE(captions, (QStringList{QStringLiteral("Восстановить"), QStringLiteral("Словари"), QStringLiteral("-"),
+        QCOMPARE(captions, (QStringList{QStringLiteral("Восстановить"), QStringLiteral("Словари"),
+                                        QStringLiteral("Успехи"), QStringLiteral("-"),
                                         QStringLiteral("Посетить сайт авторов"), QStringLiteral("-"), QStringLiteral("Выход")}));
         QCOMPARE(window.trayIcon()->toolTip(), QStringLiteral("Lexomat"));
     }
