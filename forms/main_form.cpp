@@ -394,6 +394,14 @@ void TForm1::setUpTray(const QIcon &icon)
     connect(m_tray, &TrayIcon::message, this, &TForm1::RouteTrayMessage);
 }
 
+// Qt's own mapping of this borderless window to the screen can miss the
+// window's place under some window managers (it came out at the screen's
+// corner under openbox); the window's geometry is always right.
+QPoint TForm1::onScreen(const QWidget *widget, QPoint point) const
+{
+    return geometry().topLeft() + widget->mapTo(this, point);
+}
+
 void TForm1::RefreshStatus()
 {
     const int lines = m_library && m_library->file ? static_cast<int>(m_library->file->lines.size()) : 0;

@@ -140,6 +140,8 @@ private:
     bool aboutMouseMove(QObject *watched);
     bool aboutEvent(QObject *watched, QEvent *event);
     bool isAboutLabel(QObject *watched) const;
+    // A point of one of the window's widgets, in screen coordinates.
+    QPoint onScreen(const QWidget *widget, QPoint point) const;
     bool isMeaningLabel(QObject *watched) const;
     QLabel *boardLabel(int column, int row) const;
     QTimer &timer(Timer which);

@@ -118,7 +118,7 @@ void TForm1::setUpDictionariesTab()
     m_listMenu->addSeparator()->setObjectName(QStringLiteral("N16"));
     addItem("N15", QStringLiteral("Успехи"), QKeySequence(), [this] { ShowProgressWindow(); });
     connect(list, &QWidget::customContextMenuRequested, this,
-            [this, list](const QPoint &pos) { m_listMenu->popup(list->viewport()->mapToGlobal(pos)); });
+            [this, list](const QPoint &pos) { m_listMenu->popup(onScreen(list->viewport(), pos)); });
 
     m_findDialog = new FindDialog(this);
     connect(m_findDialog, &FindDialog::find, this, &TForm1::FindDialog1Find);

@@ -87,7 +87,7 @@ void TForm1::setUpGameTab()
     addItem("N14", QStringLiteral("Успехи"), [this] { ShowProgressWindow(); });
     m_ui->TabSheet1->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_ui->TabSheet1, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint &pos) { m_gameMenu->popup(m_ui->TabSheet1->mapToGlobal(pos)); });
+            [this](const QPoint &pos) { m_gameMenu->popup(onScreen(m_ui->TabSheet1, pos)); });
 
     // Keys 1 to 6 answer with the meaning in that row while the game page
     // shows; on the other pages they are the list's and the fields' own.

@@ -563,7 +563,8 @@ def scenario_hidpi(s):
 
 def scenario_edit_and_find(s):
     """F4 on a word, Tab into its first meaning and typing replaces that
-    meaning; "Найти далее" goes on from one match to the next."""
+    meaning; "Найти далее" goes on from one match to the next; the list's
+    menu opens under the pointer."""
     s.write_dictionary(["run,бежать,управлять,", "cat,кошка,", "dog,собака,", "cat,кот,", "sun,солнце,",
                         "sky,небо,"])
     program = s.program().start()
@@ -590,6 +591,24 @@ def scenario_edit_and_find(s):
         time.sleep(0.2)
     s.x.key("Delete")
     time.sleep(0.2)
+
+    # The list's menu opens where it was asked for, under the pointer.
+    known = set(program.own_windows())
+    program.refresh_main()
+    program.click(FIRST_ROW, button=3)
+    pointer = (program.main.x + FIRST_ROW[0], program.main.y + FIRST_ROW[1])
+
+    def menu():
+        for wid in program.own_windows():
+            window = s.x.window(wid)
+            if wid not in known and window and window.viewable and window.height > 60:
+                return window
+        return None
+    list_menu = wait_until("the list's menu", menu)
+    check(abs(list_menu.x - pointer[0]) <= 30 and abs(list_menu.y - pointer[1]) <= 30,
+          f"the list's menu opened at {list_menu.x},{list_menu.y}, the pointer is at {pointer}")
+    s.x.key("Escape")
+    wait_until("the menu to close", lambda: s.x.hidden(list_menu.id))
     program.close_with_button()
 
     with open(s.dictionary_path(0), "rb") as file:
