@@ -13,6 +13,7 @@
 #include "platform/shell.h"
 #include "platform/tray_icon.h"
 #include "platform/window_shape.h"
+#include "progress/progress_store.h"
 #include "ui_main_form.h"
 
 #include <QCloseEvent>
@@ -375,6 +376,9 @@ void TForm1::TrayCommand(int id)
     case Requests::CommandVisitSite:
         Label15Click();
         break;
+    case Requests::CommandProgress:
+        ShowProgressWindow();
+        break;
     default:
         break;
     }
@@ -385,6 +389,7 @@ void TForm1::setUpTray(const QIcon &icon)
     const TrayIcon::MenuItems items = {
         {Requests::CommandRestore, QStringLiteral("Восстановить")},
         {Requests::CommandDictionaries, QStringLiteral("Словари")},
+        {Requests::CommandProgress, QStringLiteral("Успехи")},
         {0, QString()},
         {Requests::CommandVisitSite, QStringLiteral("Посетить сайт авторов")},
         {0, QString()},
@@ -392,6 +397,14 @@ void TForm1::setUpTray(const QIcon &icon)
     };
     m_tray = new TrayIcon(icon, QStringLiteral("Lexomat"), items, this);
     connect(m_tray, &TrayIcon::message, this, &TForm1::RouteTrayMessage);
+}
+
+// Qt's own mapping of this borderless window to the screen can miss the
+// window's place under some window managers (it came out at the screen's
+// corner under openbox); the window's geometry is always right.
+QPoint TForm1::onScreen(const QWidget *widget, QPoint point) const
+{
+    return geometry().topLeft() + widget->mapTo(this, point);
 }
 
 void TForm1::RefreshStatus()

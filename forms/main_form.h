@@ -12,6 +12,8 @@
 
 class DictLibrary;
 class FindDialog;
+class ProgressStore;
+struct WordKey;
 class QIcon;
 class QLabel;
 class QAction;
@@ -77,6 +79,15 @@ public:
     void ApplyBoardFont();
     void N9Click();
 
+    // The record of answers and "Успехи". The record opens when it is first
+    // needed, at the first answer or with "Успехи", never while the window
+    // starts; nullptr while there is none.
+    void OpenProgressRecord();
+    ProgressStore *progressRecord() const { return m_progress.get(); }
+    void ShowProgressWindow();
+    // Writes the hardest words into a new dictionary and makes it current.
+    void MakeDrillDictionary(const QList<WordKey> &words);
+
     // Pronunciation: "Произнести" in the list's and the game page's menus.
     void SpeakSelectedWord();
     void SpeakActiveWord();
@@ -111,6 +122,7 @@ public:
     bool RepeatChecked() const override;
     void MinimiseToTray() override;
     void RunFlashWindow() override;
+    void RecordAnswer(const AnswerEvent &event) override;
     void PronounceWord(const QString &word) override;
 
 Q_SIGNALS:
@@ -139,6 +151,8 @@ private:
     bool aboutMouseMove(QObject *watched);
     bool aboutEvent(QObject *watched, QEvent *event);
     bool isAboutLabel(QObject *watched) const;
+    // A point of one of the window's widgets, in screen coordinates.
+    QPoint onScreen(const QWidget *widget, QPoint point) const;
     bool isMeaningLabel(QObject *watched) const;
     QLabel *boardLabel(int column, int row) const;
     QTimer &timer(Timer which);
@@ -152,6 +166,8 @@ private:
     bool refuseUnreadable();
     void selectRow(int row);
     int selectedRow() const;
+    void tellAboutRecord(const QString &text);
+    void tellIfRenewed();
 
     ProcessObjects &m_objects;
     std::unique_ptr<Ui::TForm1> m_ui;
@@ -170,4 +186,7 @@ private:
     bool m_activated = false;
     // The label whose double click is under way: its release is not a click.
     QObject *m_doubleClicked = nullptr;
+    std::unique_ptr<ProgressStore> m_progress;
+    bool m_progressTried = false;
+    bool m_progressTold = false;
 };

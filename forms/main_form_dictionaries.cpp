@@ -115,8 +115,10 @@ void TForm1::setUpDictionariesTab()
     addItem("N2", QStringLiteral("Удалить"), QKeySequence(Qt::Key_Delete), [this] { N2Click(); });
     m_listMenu->addSeparator()->setObjectName(QStringLiteral("N5"));
     addItem("N7", QStringLiteral("Найти"), QKeySequence(Qt::CTRL | Qt::Key_F), [this] { N7Click(); });
+    m_listMenu->addSeparator()->setObjectName(QStringLiteral("N16"));
+    addItem("N15", QStringLiteral("Успехи"), QKeySequence(), [this] { ShowProgressWindow(); });
     connect(list, &QWidget::customContextMenuRequested, this,
-            [this, list](const QPoint &pos) { m_listMenu->popup(list->viewport()->mapToGlobal(pos)); });
+            [this, list](const QPoint &pos) { m_listMenu->popup(onScreen(list->viewport(), pos)); });
 
     m_findDialog = new FindDialog(this);
     connect(m_findDialog, &FindDialog::find, this, &TForm1::FindDialog1Find);

@@ -83,9 +83,11 @@ void TForm1::setUpGameTab()
     addItem("N6", QStringLiteral("Стоп"), [this] { m_engine.N3Click(1); });
     m_gameMenu->addSeparator();
     addItem("N9", QStringLiteral("Настройки"), [this] { N9Click(); });
+    m_gameMenu->addSeparator();
+    addItem("N14", QStringLiteral("Успехи"), [this] { ShowProgressWindow(); });
     m_ui->TabSheet1->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_ui->TabSheet1, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint &pos) { m_gameMenu->popup(m_ui->TabSheet1->mapToGlobal(pos)); });
+            [this](const QPoint &pos) { m_gameMenu->popup(onScreen(m_ui->TabSheet1, pos)); });
 
     // Keys 1 to 6 answer with the meaning in that row while the game page
     // shows; on the other pages they are the list's and the fields' own.

@@ -109,6 +109,8 @@ void GameEngine::GameTimerTimer()
     // A tick that arrives after the game has stopped has no deal to play.
     if (st.gameState == 0)
         return;
+    // The turn on the board ends here without an answer.
+    EndTurn(AnswerKind::Unanswered);
 
     if (st.gameState == 1) {
         ClearRound();
@@ -139,8 +141,12 @@ void GameEngine::GameTimerTimer()
     m_host.MarkActive(WordColumn, st.activeSlot);
     PronounceActiveWord();
 
-    if (st.mode == ModeLearning)
+    if (st.mode == ModeLearning) {
         ShowRightMeaning();
+        ReportActiveWord(AnswerKind::Shown);
+    } else {
+        m_turnOpen = true;
+    }
 
     ++st.turns;
     m_progress.position = 0;
@@ -190,6 +196,28 @@ void GameEngine::MarkLearnt(BWORDW *word)
         words->MarkUsed(word);
 }
 
+void GameEngine::EndTurn(AnswerKind kind)
+{
+    if (!m_turnOpen)
+        return;
+    m_turnOpen = false;
+    ReportActiveWord(kind);
+}
+
+void GameEngine::ReportActiveWord(AnswerKind kind)
+{
+    const GWORDW *words = store();
+    const BWORDW *word = words ? words->roundWords[static_cast<std::size_t>(m_objects.state->activeSlot)] : nullptr;
+    if (!word)
+        return;
+    AnswerEvent event;
+    event.english = word->FieldText(0);
+    for (int field = 1; field <= 3; ++field)
+        event.meanings[static_cast<std::size_t>(field - 1)] = word->FieldText(field);
+    event.kind = kind;
+    m_host.RecordAnswer(event);
+}
+
 void GameEngine::ManualTurn()
 {
     const bool timed = m_host.TimerEnabled(GameHost::Timer::Game);
@@ -213,7 +241,9 @@ void GameEngine::OnLabelClick(int row)
     if (st.gameState <= 0 || st.mode != ModeStandard)
         return;
 
-    if (st.slots[static_cast<std::size_t>(row)].meaningOf == st.activeSlot) {
+    const bool right = st.slots[static_cast<std::size_t>(row)].meaningOf == st.activeSlot;
+    EndTurn(right ? AnswerKind::Right : AnswerKind::Wrong);
+    if (right) {
         m_host.HideMeaning(row);
         ++st.guessedCount;
         m_host.SetFlashBarVisible(true);
@@ -250,6 +280,8 @@ void GameEngine::N11Click()
     const PRG_STAT &st = *m_objects.state;
     if (st.gameState < 1 || st.mode != ModeStandard)
         return;
+    // A hinted turn counts as a hint, whatever the click after it.
+    EndTurn(AnswerKind::Hint);
     m_host.PaintColumn(MeaningColumn, false);
     ShowRightMeaning();
 }
@@ -304,6 +336,7 @@ int GameEngine::FillBoard()
 
 void GameEngine::ClearRound()
 {
+    m_turnOpen = false;
     PRG_STAT &st = *m_objects.state;
     st.slots.fill(BoardSlot{});
     st.activeSlot = 0;

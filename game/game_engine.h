@@ -81,6 +81,10 @@ private:
     void MarkLearnt(BWORDW *word);
     void PronounceActiveWord();
     void PushProgress();
+    // The turn of the standard mode waits for its outcome until EndTurn
+    // reports it; a turn dropped by a stop or a reset reports nothing.
+    void EndTurn(AnswerKind kind);
+    void ReportActiveWord(AnswerKind kind);
 
     // The hand-over to the next playable dictionary, and its steps.
     void HandOver();
@@ -92,6 +96,7 @@ private:
     GameHost &m_host;
     ProgressBarModel m_progress;
     int m_repeatTag = 0;
+    bool m_turnOpen = false;
 
     // State of a running hand-over (DictionaryDone).
     bool m_handingOver = false;

@@ -35,6 +35,7 @@ FIRST_TAB = (19 + 21, 18 + 12)        # the "Игра" tab at the top left of Pa
 # On the dictionaries tab, whose page starts at (21, 42) of the window.
 NEXT_DICTIONARY_BUTTON = (21 + 320 + 14, 42 + 202 + 10)  # BNextDict ">>", 29 x 21
 ADD_WORD_BUTTON = (21 + 67 + 36, 42 + 202 + 10)          # BAdd_Word "Добавить", 73 x 21
+FIRST_ROW = (21 + 60, 42 + 2 + 28)                       # ListView1's first row, below its header
 # The page control (19, 18, 377 x 288) holds the game board and the dictionary list.
 PAGE_CONTROL = (19, 18, 19 + 377, 18 + 288)
 
@@ -565,6 +566,62 @@ def scenario_hidpi(s):
     program.close_with_button()
 
 
+def scenario_edit_and_find(s):
+    """F4 on a word, Tab into its first meaning and typing replaces that
+    meaning; "Найти далее" goes on from one match to the next; the list's
+    menu opens under the pointer."""
+    s.write_dictionary(["run,бежать,управлять,", "cat,кошка,", "dog,собака,", "cat,кот,", "sun,солнце,",
+                        "sky,небо,"])
+    program = s.program().start()
+    program.click(FIRST_TAB)
+    s.x.key("Right")  # on to "Словари"; the list takes the focus
+    time.sleep(0.3)
+    program.click(FIRST_ROW)
+    s.x.key("F4")
+    editor = s.x.search_sync("^Редактирование$")[0]
+    s.x.key("Tab")
+    s.x.type_text("мчаться")
+    s.x.key("Return")
+    wait_until("the word editor to close", lambda: s.x.hidden(editor))
+
+    # Find "cat," twice: the second search lands on the second match, which
+    # Del then deletes.
+    for _ in range(2):
+        s.x.key("ctrl+f")
+        finder = s.x.search_sync("^Найти$")[0]
+        s.x.key("ctrl+a")
+        s.x.type_text("cat,")
+        s.x.key("Return")
+        wait_until("the find dialog to close on a match", lambda: s.x.hidden(finder))
+        time.sleep(0.2)
+    s.x.key("Delete")
+    time.sleep(0.2)
+
+    # The list's menu opens where it was asked for, under the pointer.
+    known = set(program.own_windows())
+    program.refresh_main()
+    program.click(FIRST_ROW, button=3)
+    pointer = (program.main.x + FIRST_ROW[0], program.main.y + FIRST_ROW[1])
+
+    def menu():
+        for wid in program.own_windows():
+            window = s.x.window(wid)
+            if wid not in known and window and window.viewable and window.height > 60:
+                return window
+        return None
+    list_menu = wait_until("the list's menu", menu)
+    check(abs(list_menu.x - pointer[0]) <= 30 and abs(list_menu.y - pointer[1]) <= 30,
+          f"the list's menu opened at {list_menu.x},{list_menu.y}, the pointer is at {pointer}")
+    s.x.key("Escape")
+    wait_until("the menu to close", lambda: s.x.hidden(list_menu.id))
+    program.close_with_button()
+
+    with open(s.dictionary_path(0), "rb") as file:
+        lines = decode_dictionary(file.read())
+    expected = ["run,мчаться,управлять,", "cat,кошка,", "dog,собака,", "sun,солнце,", "sky,небо,"]
+    check(lines == expected, f"dictionary lines are {lines}, expected {expected}")
+
+
 def scenario_unreadable_dictionary(s):
     """Run by the learner's own account: ">>" onto a dictionary the learner
     may not read tells so in a box, the editing buttons refuse it, and the
@@ -672,6 +729,7 @@ SCENARIOS = {
     "flash": scenario_flash,
     "hidpi": scenario_hidpi,
     "unreadable_dictionary": scenario_unreadable_dictionary,
+    "edit_and_find": scenario_edit_and_find,
     "pronunciation": scenario_pronunciation,
 }
 

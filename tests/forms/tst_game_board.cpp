@@ -16,6 +16,7 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
+#include <QTreeWidget>
 
 class TestGameBoard : public QObject
 {
@@ -161,6 +162,57 @@ private Q_SLOTS:
             QCOMPARE(label(f, 1, row)->palette().color(QPalette::Window), QColor(255, 0, 0));
         }
         QCOMPARE(f.child<Shape>("Shape1")->brushColor(), QColor(255, 0, 0));
+    }
+
+    // A double click on a meaning is one answer, not two.
+    void doubleClickAnswersOnce()
+    {
+        MainWindowFixture f;
+        f.writeDictionary(0, 12);
+        TForm1 &window = f.open();
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTest::mouseClick(f.child<QPushButton>("BStart"), Qt::LeftButton);
+        const int turnsBefore = f.objects.state->turns;
+        const int row = meaningRowOf(f, activeRow(f));
+        QVERIFY(row >= 0);
+        // As the window system delivers a double click.
+        QLabel *meaning = label(f, 1, row);
+        const QPointF at = meaning->rect().center();
+        for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease,
+                                        QEvent::MouseButtonDblClick, QEvent::MouseButtonRelease}) {
+            const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
+            QMouseEvent event(type, at, meaning->mapToGlobal(at), Qt::LeftButton, held, Qt::NoModifier);
+            QApplication::sendEvent(meaning, &event);
+        }
+        QCOMPARE(f.objects.state->guessedCount, 1);
+        QCOMPARE(f.objects.state->turns, turnsBefore + 1);
+    }
+
+    // Keys 1 to 6 answer on the game page only; elsewhere they are typed.
+    void answerKeysOnlyOnTheGamePage()
+    {
+        MainWindowFixture f;
+        f.writeDictionary(0, 12, QString()); // rows "0,m0," to "11,m11,"
+        TForm1 &window = f.open();
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QTest::mouseClick(f.child<QPushButton>("BStart"), Qt::LeftButton);
+        const int turns = f.objects.state->turns;
+        QTest::keyClick(&window, Qt::Key_3);
+        QCOMPARE(f.objects.state->turns, turns + 1); // answered
+
+        auto *pages = f.child<QTabWidget>("PageControl1");
+        pages->setCurrentIndex(1);
+        auto *list = f.child<QTreeWidget>("ListView1");
+        QVERIFY(list->hasFocus());
+        QTest::keyClick(list, Qt::Key_5);
+        QCOMPARE(list->currentItem(), list->topLevelItem(5)); // the list's type-ahead: "5,m5,"
+        pages->setCurrentIndex(0);
+        QTest::mouseClick(f.child<QPushButton>("BStart"), Qt::LeftButton);
+        const int again = f.objects.state->turns;
+        QTest::keyClick(&window, Qt::Key_1);
+        QCOMPARE(f.objects.state->turns, again + 1);
     }
 
     void columnShiftStopsAtTheBoardsEdge()

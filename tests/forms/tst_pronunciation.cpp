@@ -136,8 +136,8 @@ private Q_SLOTS:
         Clock::setSource({});
     }
 
-    // Off, the program is as it always was: the menus hold their own items
-    // only, the key speaks nothing and no engine is ever opened.
+    // Off, the program is as it was without pronunciation: the menus hold
+    // the items they had, the key speaks nothing and no engine is ever opened.
     void offLeavesMenusAndEngineAlone()
     {
         MainWindowFixture f;
@@ -146,9 +146,10 @@ private Q_SLOTS:
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QCOMPARE(visibleItems(f.child<QMenu>("PopupMenu1")),
-                 (QStringList{u"Добавить"_s, u"-"_s, u"Редактировать"_s, u"-"_s, u"Удалить"_s, u"-"_s, u"Найти"_s}));
+                 (QStringList{u"Добавить"_s, u"-"_s, u"Редактировать"_s, u"-"_s, u"Удалить"_s, u"-"_s, u"Найти"_s,
+                              u"-"_s, u"Успехи"_s}));
         QCOMPARE(visibleItems(f.child<QMenu>("PopupMenu2")),
-                 (QStringList{u"Дальше"_s, u"-"_s, u"Запуск"_s, u"Стоп"_s, u"-"_s, u"Настройки"_s}));
+                 (QStringList{u"Дальше"_s, u"-"_s, u"Запуск"_s, u"Стоп"_s, u"-"_s, u"Настройки"_s, u"-"_s, u"Успехи"_s}));
         selectRow(f, 2);
         QTest::keyClick(f.child<QTreeWidget>("ListView1"), Qt::Key_F5);
         f.child<QTabWidget>("PageControl1")->setCurrentIndex(0);

@@ -226,6 +226,11 @@ void FakeGameHost::RunFlashWindow()
     events << QStringLiteral("flash");
 }
 
+void FakeGameHost::RecordAnswer(const AnswerEvent &event)
+{
+    answers.push_back(event);
+}
+
 void FakeGameHost::PronounceWord(const QString &word)
 {
     const int row = markedRow(0);

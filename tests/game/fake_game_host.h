@@ -74,6 +74,7 @@ public:
     bool RepeatChecked() const override;
     void MinimiseToTray() override;
     void RunFlashWindow() override;
+    void RecordAnswer(const AnswerEvent &event) override;
     void PronounceWord(const QString &word) override;
 
     // Board queries.
@@ -129,6 +130,8 @@ public:
     std::vector<Pronounced> pronounced;
     bool excludeBox = false;
     bool repeatBox = false;
+    // The turns' outcomes, in order.
+    std::vector<AnswerEvent> answers;
 
 private:
     void setRepeatChecked(bool checked);
