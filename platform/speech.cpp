@@ -5,8 +5,12 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QMutex>
+#include <QMutexLocker>
 #include <QPluginLoader>
 #include <QThread>
+
+#include <atomic>
 
 namespace {
 
@@ -33,6 +37,37 @@ std::unique_ptr<SpeechBackend> loadModule(const QString &programDir)
 
 } // namespace
 
+// The speech thread with what its jobs work on. A speech service can hang
+// (speech-dispatcher does when its sound output fails), and the engine's
+// calls into it have no time limit: a Speech that ends while its thread is
+// stuck leaves this behind, and the thread then never calls back.
+struct Speech::Thread
+{
+    QThread thread;
+    // Lives on the speech thread: the jobs posted there run in its name.
+    QObject context;
+    // Touched on the speech thread only.
+    std::unique_ptr<SpeechBackend> backend;
+    // The number of the latest word: a word overtaken before the speech
+    // thread came to it is dropped, so words never queue up behind the engine.
+    std::atomic<int> latest{0};
+    QMutex ownerMutex;
+    Speech *owner = nullptr;
+
+    void post(std::function<void()> job)
+    {
+        QMetaObject::invokeMethod(&context, std::move(job), Qt::QueuedConnection);
+    }
+
+    // From the speech thread to the owner's, while there is an owner.
+    void tellOwner(std::function<void(Speech *)> call)
+    {
+        QMutexLocker lock(&ownerMutex);
+        if (Speech *speech = owner)
+            QMetaObject::invokeMethod(speech, [speech, call] { call(speech); }, Qt::QueuedConnection);
+    }
+};
+
 Speech::Speech(QObject *parent)
     : Speech(defaultMaker(), parent)
 {
@@ -51,14 +86,26 @@ Speech::~Speech()
 {
     if (!m_thread)
         return;
+    {
+        QMutexLocker lock(&m_thread->ownerMutex);
+        m_thread->owner = nullptr;
+    }
     // The engine is closed on its own thread, after whatever it still does;
     // the thread then ends by itself.
-    post([this] {
-        m_backend.reset();
+    Thread *thread = m_thread.get();
+    thread->post([thread] {
+        thread->backend.reset();
         QThread::currentThread()->quit();
     });
-    m_thread->wait();
-    delete m_context;
+    if (thread->thread.wait(CloseWaitMs))
+        return;
+    // Stuck in the speech service: the thread is left to finish by itself,
+    // and what it worked on goes once it has.
+    m_thread.release();
+    QObject::connect(&thread->thread, &QThread::finished, QCoreApplication::instance(), [thread] {
+        thread->thread.wait();
+        delete thread;
+    });
 }
 
 void Speech::setDefaultBackendMaker(BackendMaker maker)
@@ -85,27 +132,23 @@ QString Speech::hint() const
     }
 }
 
-void Speech::post(std::function<void()> job)
-{
-    QMetaObject::invokeMethod(m_context, std::move(job), Qt::QueuedConnection);
-}
-
 void Speech::start()
 {
     if (m_status != Status::Off)
         return;
     setStatus(Status::Starting);
-    m_thread = std::make_unique<QThread>();
-    m_thread->setObjectName(QStringLiteral("speech"));
-    m_context = new QObject;
-    m_context->moveToThread(m_thread.get());
-    m_thread->start();
-    post([this, maker = m_maker] {
+    m_thread = std::make_unique<Thread>();
+    Thread *thread = m_thread.get();
+    thread->owner = this;
+    thread->thread.setObjectName(QStringLiteral("speech"));
+    thread->context.moveToThread(&thread->thread);
+    thread->thread.start();
+    thread->post([thread, maker = m_maker] {
         std::unique_ptr<SpeechBackend> backend = maker();
         const SpeechBackend::Opened result = backend ? backend->open() : SpeechBackend::Opened::NoEngine;
         if (result == SpeechBackend::Opened::Ready)
-            m_backend = std::move(backend);
-        QMetaObject::invokeMethod(this, [this, result] { opened(static_cast<int>(result)); }, Qt::QueuedConnection);
+            thread->backend = std::move(backend);
+        thread->tellOwner([result](Speech *speech) { speech->opened(static_cast<int>(result)); });
     });
 }
 
@@ -145,9 +188,10 @@ void Speech::say(const QString &text)
     }
     if (m_status != Status::Ready)
         return;
-    const int number = ++m_latest;
-    post([this, text, number] {
-        if (number == m_latest.load() && m_backend)
-            m_backend->say(text);
+    Thread *thread = m_thread.get();
+    const int number = ++thread->latest;
+    thread->post([thread, text, number] {
+        if (number == thread->latest.load() && thread->backend)
+            thread->backend->say(text);
     });
 }

@@ -4,11 +4,9 @@
 #include <QString>
 #include <QStringList>
 
-#include <atomic>
 #include <functional>
 #include <memory>
 
-class QThread;
 class SpeechBackend;
 
 // Speaks English words through the desktop's speech service. Nothing is
@@ -28,6 +26,10 @@ public:
         NoVoice,  // an engine, but no English voice to speak with
     };
     Q_ENUM(Status)
+
+    // How long the end of the program waits for a speech service that does
+    // not answer before it leaves the speech thread behind.
+    static constexpr int CloseWaitMs = 2000;
 
     // Makes a backend; runs on the speech thread. nullptr: there is no engine.
     using BackendMaker = std::function<std::unique_ptr<SpeechBackend>()>;
@@ -62,19 +64,14 @@ Q_SIGNALS:
     void statusChanged(Speech::Status status);
 
 private:
+    struct Thread;
+
     void opened(int result);
     void setStatus(Status status);
-    void post(std::function<void()> job);
 
     BackendMaker m_maker;
     Status m_status = Status::Off;
     QString m_pending;
-    std::unique_ptr<QThread> m_thread;
-    // Lives on the speech thread: the jobs posted there run in its name.
-    QObject *m_context = nullptr;
-    // Touched on the speech thread only.
-    std::unique_ptr<SpeechBackend> m_backend;
-    // The number of the latest word: a word overtaken before the speech
-    // thread came to it is dropped, so words never queue up behind the engine.
-    std::atomic<int> m_latest{0};
+    // The speech thread and what it works on; made by start().
+    std::unique_ptr<Thread> m_thread;
 };

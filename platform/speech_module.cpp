@@ -6,6 +6,7 @@
 #include <QLocale>
 #include <QObject>
 #include <QTextToSpeech>
+#include <QThread>
 #include <QVoice>
 
 #include <memory>
@@ -16,6 +17,10 @@ namespace {
 // speech-dispatcher is what Linux desktops and screen readers speak with;
 // flite speaks without a service, with voices of its own.
 const QStringList PreferredEngines{QStringLiteral("speechd"), QStringLiteral("flite")};
+// A speech-dispatcher that the engine has only just started may not yet
+// tell its voices, and the engine then gives up at once: it is asked again.
+constexpr int EngineTries = 3;
+constexpr unsigned long EngineRetryMs = 700;
 
 std::optional<QLocale> englishLocale(const QList<QLocale> &offered)
 {
@@ -70,6 +75,10 @@ public:
                 continue;
             result = Opened::NoVoice;
             auto speech = std::make_unique<QTextToSpeech>(engine);
+            for (int attempt = 1; speech->state() == QTextToSpeech::Error && attempt < EngineTries; ++attempt) {
+                QThread::msleep(EngineRetryMs);
+                speech = std::make_unique<QTextToSpeech>(engine);
+            }
             // A speech service that cannot be reached or started.
             if (speech->state() == QTextToSpeech::Error)
                 continue;

@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QMutex>
 #include <QMutexLocker>
+#include <QSemaphore>
 #include <QSignalSpy>
 #include <QTest>
 #include <QThread>
@@ -20,6 +21,7 @@ struct Record
     mutable QMutex mutex;
     SpeechBackend::Opened result = SpeechBackend::Opened::Ready;
     int openMs = 0;
+    QSemaphore *openGate = nullptr; // open() waits for it, when given
     int sayMs = 0;
     int made = 0;
     QThread *openedOn = nullptr;
@@ -53,6 +55,8 @@ public:
     }
     Opened open() override
     {
+        if (m_record->openGate)
+            m_record->openGate->acquire();
         QThread::msleep(static_cast<unsigned long>(m_record->openMs));
         QMutexLocker lock(&m_record->mutex);
         m_record->openedOn = QThread::currentThread();
@@ -201,6 +205,31 @@ private Q_SLOTS:
         }
         QVERIFY(record->openedOn);
         QCOMPARE(record->destroyedOn, record->openedOn);
+    }
+
+    // A speech service that does not answer holds the program's end up for
+    // a moment only; when it answers at last, nothing calls back into the
+    // Speech that is gone.
+    void hungServiceDoesNotHoldTheEndUp()
+    {
+        auto record = std::make_shared<Record>();
+        QSemaphore gate;
+        record->openGate = &gate;
+        QElapsedTimer clock;
+        {
+            auto speech = std::make_unique<Speech>(makerFor(record));
+            speech->start();
+            speech->say(u"cat"_s);
+            QTest::qWait(50);
+            clock.start();
+        }
+        QVERIFY2(clock.elapsed() < Speech::CloseWaitMs + 500, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY(clock.elapsed() >= Speech::CloseWaitMs - 100);
+        gate.release();
+        // The engine closes on its thread once it has opened, and nothing is said.
+        QTRY_VERIFY(record->destroyedOn != nullptr);
+        QTest::qWait(100);
+        QVERIFY(record->saidWords().isEmpty());
     }
 
     void moduleIsLookedForBesideTheProgramFirst()
