@@ -1,4 +1,4 @@
-#include "tools/wrd/folder_import.h"
+#include "import/folder_import.h"
 
 #include "dict/dict_library.h"
 #include "dict/file_replace.h"
@@ -98,6 +98,48 @@ bool FolderImport::Run(const QStringList &lines)
         next += count;
     }
     return true;
+}
+
+QList<FolderImport::Portion> FolderImport::Plan(qsizetype count) const
+{
+    QList<Portion> plan;
+    if (count <= 0)
+        return plan;
+    // The dictionaries in the order the library lists them; the first 100
+    // are the ones it looks for room in, and a new one takes the lowest
+    // number that no file of the folder carries.
+    std::vector<qint64> numbers = DictLibrary::ListNumbers(m_folder).value_or(std::vector<qint64>());
+    const std::size_t listed = std::min<std::size_t>(numbers.size(), DictLibrary::MaxNames);
+    QSet<QString> seen;
+    qsizetype left = count;
+    for (std::size_t i = 0; i < listed && left > 0; ++i) {
+        const QString path = m_folder + DictLibrary::CanonicalName(numbers[i]);
+        if (seen.contains(path))
+            continue;
+        seen.insert(path);
+        qsizetype room = WordFile::FullAt;
+        const bool exists = QFileInfo::exists(path);
+        if (exists) {
+            const WordFile probe(path);
+            if (probe.status != WordFile::TooFew && probe.status != WordFile::Playable)
+                continue;
+            room = WordFile::FullAt - probe.lines.size();
+        }
+        const qsizetype taken = std::min(room, left);
+        plan.append({path, static_cast<int>(taken), !exists});
+        left -= taken;
+    }
+    std::sort(numbers.begin(), numbers.end());
+    qint64 number = 0;
+    while (left > 0) {
+        while (std::binary_search(numbers.begin(), numbers.end(), number))
+            ++number;
+        const qsizetype taken = std::min<qsizetype>(WordFile::FullAt, left);
+        plan.append({m_folder + DictLibrary::CanonicalName(number), static_cast<int>(taken), true});
+        left -= taken;
+        ++number;
+    }
+    return plan;
 }
 
 bool FolderImport::fail(const QString &error)

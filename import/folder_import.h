@@ -26,11 +26,16 @@ public:
         QString path;
         int added = 0;
         bool created = false;
+
+        bool operator==(const Portion &) const = default;
     };
 
     explicit FolderImport(const QString &folder, Saver saver = {});
 
     bool Run(const QStringList &lines);
+    // Where Run would put count lines, as the folder stands now; nothing is
+    // written or created.
+    QList<Portion> Plan(qsizetype count) const;
 
     // Where the lines went, in the order they were written.
     const QList<Portion> &Portions() const { return m_portions; }
