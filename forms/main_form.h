@@ -69,6 +69,11 @@ public:
     void N7Click();
     void FindDialog1Find();
     void ListView1ColumnClick();
+    // Words from other trainers and spreadsheets: the preview, then the
+    // words into the folder; the current dictionary as a spreadsheet.
+    void ImportFile(const QString &path);
+    void NImportClick();
+    void NExportClick();
 
     // Game tab.
     void UpDown1Click(int tag, bool rightArrow);
@@ -140,6 +145,8 @@ private:
     bool refuseUnreadable();
     void selectRow(int row);
     int selectedRow() const;
+    // Where the import and export dialogs open: the folder of the last file.
+    QString transferFolder() const;
 
     ProcessObjects &m_objects;
     std::unique_ptr<Ui::TForm1> m_ui;
@@ -153,4 +160,5 @@ private:
     QMenu *m_listMenu = nullptr;
     FindDialog *m_findDialog = nullptr;
     bool m_activated = false;
+    QString m_transferFolder;
 };

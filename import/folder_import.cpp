@@ -51,6 +51,7 @@ bool FolderImport::Run(const QStringList &lines)
     m_touched.clear();
     m_portions.clear();
     m_errors.clear();
+    m_notRestored.clear();
 
     // Without the slash: a file named with one does not exist.
     const QFileInfo info(m_folder.chopped(1));
@@ -155,8 +156,10 @@ void FolderImport::rollBack()
     for (auto it = m_touched.crbegin(); it != m_touched.crend(); ++it) {
         const bool restored = it->original ? writeWhole(it->path, *it->original)
                                            : (!QFileInfo::exists(it->path) || QFile::remove(it->path));
-        if (!restored)
+        if (!restored) {
             m_errors.append(it->path + u": could not be put back as it was"_s);
+            m_notRestored.append(it->path);
+        }
     }
     m_touched.clear();
 
@@ -167,8 +170,10 @@ void FolderImport::rollBack()
         if (m_entriesBefore.contains(name) || !isDictionaryName(name))
             continue;
         const QString path = dir.filePath(name);
-        if (QFileInfo(path).isFile() && QFileInfo(path).size() == 0 && !QFile::remove(path))
+        if (QFileInfo(path).isFile() && QFileInfo(path).size() == 0 && !QFile::remove(path)) {
             m_errors.append(path + u": could not be removed"_s);
+            m_notRestored.append(path);
+        }
     }
     if (!m_folderExisted)
         QDir().rmdir(m_folder);

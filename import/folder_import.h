@@ -41,6 +41,8 @@ public:
     const QList<Portion> &Portions() const { return m_portions; }
     // Why the last Run failed, and what could not be put back.
     const QStringList &Errors() const { return m_errors; }
+    // The files a failed Run could not put back as they were.
+    const QStringList &NotRestored() const { return m_notRestored; }
 
 private:
     struct Touched
@@ -59,4 +61,5 @@ private:
     QList<Touched> m_touched;
     QList<Portion> m_portions;
     QStringList m_errors;
+    QStringList m_notRestored;
 };
