@@ -172,7 +172,7 @@ QString currentNotSaved(const QString &path, int error)
 QString importFailed(const QString &folder, const QString &path, int error, const QStringList &notRestored)
 {
     QString text = path.isEmpty()
-                       ? u"Не удалось записать словари в папку %1."_s.arg(quoted(QDir::toNativeSeparators(folder)))
+                       ? u"Не удалось записать словари в папку %1."_s.arg(quoted(QDir::toNativeSeparators(QDir::cleanPath(folder))))
                        : u"Не удалось записать словарь %1: %2."_s.arg(quoted(QDir::toNativeSeparators(path)),
                                                                       FileNotices::reason(error));
     if (notRestored.isEmpty())

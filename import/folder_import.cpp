@@ -154,7 +154,9 @@ bool FolderImport::fail(const QString &error)
 void FolderImport::rollBack()
 {
     for (auto it = m_touched.crbegin(); it != m_touched.crend(); ++it) {
-        const bool restored = it->original ? writeWhole(it->path, *it->original)
+        // A dictionary whose save was refused holds its old content still,
+        // and may well refuse the write back too.
+        const bool restored = it->original ? (readWhole(it->path) == it->original || writeWhole(it->path, *it->original))
                                            : (!QFileInfo::exists(it->path) || QFile::remove(it->path));
         if (!restored) {
             m_errors.append(it->path + u": could not be put back as it was"_s);
