@@ -58,7 +58,7 @@ QString reason(const WordListProblem &problem)
     case Kind::NotText:
         return u"это не текстовый файл"_s;
     case Kind::NotUtf8:
-        return u"текст не в кодировке UTF-8 и не в Windows-1251"_s;
+        return u"текст испорчен: это не UTF-8, не UTF-16 и не Windows-1251"_s;
     case Kind::EmptyWord:
         return u"нет английского слова"_s;
     case Kind::TooManyMeanings:

@@ -10,7 +10,9 @@ QString quoted(const QString &field)
 {
     const bool needsQuotes = field.contains(QChar(CsvExport::Delimiter)) || field.contains(u',')
                              || field.contains(u'"') || field.contains(u'\n') || field.contains(u'\r')
-                             || (!field.isEmpty() && (field.front().isSpace() || field.back().isSpace()));
+                             || (!field.isEmpty() && (field.front().isSpace() || field.back().isSpace()))
+                             // A row that begins with '#' would read as a header line.
+                             || field.startsWith(u'#');
     if (!needsQuotes)
         return field;
     QString text = field;

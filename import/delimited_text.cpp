@@ -261,8 +261,10 @@ QString PlainText(QStringView html)
             continue;
         }
         if (ch == u'&') {
-            const qsizetype semicolon = html.indexOf(u';', i);
-            if (semicolon > i + 1 && semicolon - i <= 10) {
+            // Entities are short; a search to the end from every '&' would
+            // make a long field slow.
+            const qsizetype semicolon = html.mid(i, 12).indexOf(u';') + i;
+            if (semicolon > i + 1) {
                 if (const std::optional<QString> text = entity(html.mid(i + 1, semicolon - i - 1))) {
                     out += *text;
                     i = semicolon + 1;

@@ -66,6 +66,25 @@ Decoded Decode(const QByteArray &data)
                                QStringDecoder::Flag::Stateless);
         decoded.text = decoder.decode(QByteArrayView(data).sliced(2));
         decoded.encoding = Encoding::Utf16;
+        // Half a surrogate pair is no character.
+        int line = 1;
+        bool bad = false;
+        const QString &text = decoded.text;
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const QChar ch = text[i];
+            if (ch == u'\n') {
+                if (bad)
+                    decoded.badLines.append(line);
+                bad = false;
+                ++line;
+            } else if (ch.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+                ++i;
+            } else if (ch.isSurrogate()) {
+                bad = true;
+            }
+        }
+        if (bad)
+            decoded.badLines.append(line);
         return decoded;
     }
 

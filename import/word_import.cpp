@@ -32,25 +32,46 @@ bool looksEnglish(QStringView text)
     return !hasCyrillic(text) && std::any_of(text.begin(), text.end(), [](QChar ch) { return ch.isLetter(); });
 }
 
-// Spreadsheets often begin with a row of column names.
-bool isHeadingRow(const QStringList &fields)
+// An English column name and its Russian counterpart: as a row of two they
+// are a word with its meaning rather than column names.
+const std::array<std::pair<QStringView, QStringView>, 9> HeadingPairs{{
+    {u"word", u"слово"}, {u"words", u"слова"}, {u"translation", u"перевод"}, {u"meaning", u"значение"},
+    {u"meanings", u"значения"}, {u"term", u"термин"}, {u"definition", u"определение"},
+    {u"english", u"английский"}, {u"russian", u"русский"},
+}};
+
+} // namespace
+
+namespace WordImport {
+
+bool IsHeadingRow(const QStringList &fields)
 {
     static const std::array<QStringView, 24> headings{
         u"english", u"russian", u"word", u"words", u"translation", u"translations",
         u"meaning", u"meanings", u"term", u"definition", u"front", u"back",
         u"английский", u"английское слово", u"англ.", u"русский", u"русское слово", u"слово",
         u"слова", u"перевод", u"значение", u"значения", u"термин", u"определение"};
-    int named = 0;
+    QStringList named;
     for (const QString &field : fields) {
         const QString text = WordList::Trimmed(field).toLower();
         if (text.isEmpty())
             continue;
         if (std::find(headings.cbegin(), headings.cend(), text) == headings.cend())
             return false;
-        ++named;
+        named.append(text);
     }
-    return named >= 2;
+    if (named.size() == 2) {
+        for (const auto &[english, russian] : HeadingPairs) {
+            if (named[0] == english && named[1] == russian)
+                return false;
+        }
+    }
+    return named.size() >= 2;
 }
+
+} // namespace WordImport
+
+namespace {
 
 QStringList linesOf(const QString &field)
 {
@@ -99,7 +120,10 @@ WordImport::Result readText(const QByteArray &data, const QString &fileName)
     }
     if (!decoded.badLines.isEmpty()) {
         for (const int line : decoded.badLines)
-            result.problems.append({fileName, line, u"the text is not valid UTF-8"_s, Kind::NotUtf8});
+            result.problems.append({fileName, line,
+                                    decoded.encoding == TextDecoding::Encoding::Utf16 ? u"the text is not valid UTF-16"_s
+                                                                                      : u"the text is not valid UTF-8"_s,
+                                    Kind::NotUtf8});
         return result;
     }
 
@@ -109,7 +133,7 @@ WordImport::Result readText(const QByteArray &data, const QString &fileName)
     result.problems = table.problems;
     for (qsizetype i = 0; i < table.records.size(); ++i) {
         const DelimitedText::Record &record = table.records[i];
-        if (i == 0 && isHeadingRow(record.fields)) {
+        if (i == 0 && WordImport::IsHeadingRow(record.fields)) {
             result.headingLine = record.line;
             continue;
         }

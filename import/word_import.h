@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QChar>
 #include <QString>
+#include <QStringList>
 
 // Reads the words of a file from another trainer or a spreadsheet: tab and
 // semicolon lists, CSV, flashcard text exports, KVTML, and Lexomat's own
@@ -33,6 +34,11 @@ struct Result : WordList::Parsed
 
 // Larger files are no word lists; they are not read at all.
 inline constexpr qint64 MaxFileSize = 32 * 1024 * 1024;
+
+// Whether a first row names the columns ("English;Russian", "Слово;Перевод")
+// instead of holding a word; a word with its own translation ("word;слово")
+// is a word.
+bool IsHeadingRow(const QStringList &fields);
 
 // The words of a file's bytes; fileName names it in problems and tells
 // KVTML by its extension.

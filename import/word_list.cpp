@@ -69,12 +69,15 @@ std::optional<WordEntry> MakeEntry(const QString &word, const QStringList &meani
                                    const QString &fileName, QList<WordListProblem> &problems)
 {
     using Kind = WordListProblem::Kind;
+    // A byte order mark inside the text (files joined together) is an
+    // invisible character no field wants.
+    const auto clean = [](QString text) { return Trimmed(text.remove(QChar(0xFEFF))); };
     WordEntry entry;
     entry.line = line;
-    entry.word = Trimmed(word);
+    entry.word = clean(word);
     for (const QString &raw : meanings) {
         // As in the word editor, an empty meaning leaves no gap.
-        const QString meaning = Trimmed(raw);
+        const QString meaning = clean(raw);
         if (!meaning.isEmpty())
             entry.meanings.append(meaning);
     }

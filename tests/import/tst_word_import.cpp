@@ -89,6 +89,8 @@ private Q_SLOTS:
     void reportsFaultsWithTheirLines_data();
     void reportsFaultsWithTheirLines();
     void readsFilesByName();
+    void tellsColumnNamesFromWords_data();
+    void tellsColumnNamesFromWords();
     void exportOpensInSpreadsheetsAndReadsBack();
 };
 
@@ -165,7 +167,7 @@ void TestWordImport::readsEveryFormat_data()
         << int(Encoding::Utf8) << u","_s;
 
     QTest::newRow("Unicode text of a spreadsheet")
-        << utf16le(u"word\tслово\r\nsun\tсолнце\r\n"_s) << u"unicode.txt"_s << QStringList{u"sun,солнце,"_s}
+        << utf16le(u"Word\tПеревод\r\nsun\tсолнце\r\n"_s) << u"unicode.txt"_s << QStringList{u"sun,солнце,"_s}
         << QList<int>{2} << int(Format::Text) << int(Encoding::Utf16) << u"\t"_s;
 
     QTest::newRow("KVTML with two identifiers")
@@ -241,6 +243,9 @@ void TestWordImport::reportsFaultsWithTheirLines_data()
     QTest::newRow("every faulty line, in order")
         << utf8(u"#separator:semicolon\n;нет слова\nok;да\nx;a;b;c;d\n"_s) << u"w.txt"_s
         << QStringList{u"w.txt:2: the English word is empty"_s, u"w.txt:4: 4 meanings; at most 3 fit"_s};
+    QTest::newRow("half a surrogate pair in UTF-16")
+        << QByteArray("\xFF\xFE" "a\0\t\0b\0\n\0c\0\t\0\x00\xD8\n\0", 18) << u"u.txt"_s
+        << QStringList{u"u.txt:2: the text is not valid UTF-16"_s};
     QTest::newRow("binary file") << QByteArray("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16) << u"p.png"_s
                                  << QStringList{u"p.png: not a text file"_s};
     QTest::newRow("KVTML meaning too long")
@@ -279,6 +284,26 @@ void TestWordImport::reportsFaultsWithTheirLines()
     QCOMPARE(messages(result), problems);
 }
 
+void TestWordImport::tellsColumnNamesFromWords_data()
+{
+    QTest::addColumn<QStringList>("fields");
+    QTest::addColumn<bool>("heading");
+    QTest::newRow("English, Russian") << QStringList{u"English"_s, u"Russian"_s} << true;
+    QTest::newRow("Russian names, empty cells") << QStringList{u" Слово "_s, u"Перевод"_s, u""_s} << true;
+    QTest::newRow("front and back") << QStringList{u"Front"_s, u"Back"_s, u"Translation"_s} << true;
+    QTest::newRow("a word and its translation") << QStringList{u"word"_s, u"слово"_s} << false;
+    QTest::newRow("the language and its name") << QStringList{u"English"_s, u"английский"_s} << false;
+    QTest::newRow("one name only") << QStringList{u"English"_s} << false;
+    QTest::newRow("a real word among names") << QStringList{u"English"_s, u"кот"_s} << false;
+}
+
+void TestWordImport::tellsColumnNamesFromWords()
+{
+    QFETCH(QStringList, fields);
+    QFETCH(bool, heading);
+    QCOMPARE(WordImport::IsHeadingRow(fields), heading);
+}
+
 void TestWordImport::readsFilesByName()
 {
     QTemporaryDir dir;
@@ -309,7 +334,7 @@ void TestWordImport::exportOpensInSpreadsheetsAndReadsBack()
 {
     const QStringList lines{u"cat,кот,кошка,"_s,   u"say \"hi\",сказать привет,"_s, u"tree; wood,дерево,"_s,
                             u"alone,"_s,            u",no word,"_s,                   u"a,,b,"_s,
-                            u"run,бежать,управлять,работать,идти,"_s};
+                            u"run,бежать,управлять,работать,идти,"_s, u"#tag,хэштег,"_s};
     const QByteArray csv = CsvExport::Encode(lines);
     QCOMPARE(csv, QByteArray("\xEF\xBB\xBF"
                              + utf8(u"cat;кот;кошка\r\n"
@@ -317,14 +342,18 @@ void TestWordImport::exportOpensInSpreadsheetsAndReadsBack()
                                     "\"tree; wood\";дерево\r\n"
                                     "alone\r\n"
                                     "a;;b\r\n"
-                                    "run;бежать;управлять;работать\r\n"_s)));
-    QCOMPARE(CsvExport::RowCount(lines), 6);
+                                    "run;бежать;управлять;работать\r\n"
+                                    "\"#tag\";хэштег\r\n"_s)));
+    QCOMPARE(CsvExport::RowCount(lines), 7);
 
     const WordImport::Result back = WordImport::Read(csv, u"export.csv"_s);
     QVERIFY(back.problems.isEmpty());
     QCOMPARE(storedLines(back), (QStringList{u"cat,кот,кошка,"_s, u"say \"hi\",сказать привет,"_s,
                                              u"tree; wood,дерево,"_s, u"alone,"_s, u"a,b,"_s,
-                                             u"run,бежать,управлять,работать,"_s}));
+                                             u"run,бежать,управлять,работать,"_s, u"#tag,хэштег,"_s}));
+    // A first word that begins with '#' is no header line when read back.
+    QCOMPARE(storedLines(WordImport::Read(CsvExport::Encode({u"#separator:tab,x,"_s}), u"e.csv"_s)),
+             QStringList{u"#separator:tab,x,"_s});
     QCOMPARE(CsvExport::Encode({}), QByteArray("\xEF\xBB\xBF"));
 }
 
