@@ -217,6 +217,7 @@ TImportDialog::TImportDialog(const QString &path, const WordImport::Result &read
     look.setColor(QPalette::Text, QColor(0, 0, 255));
     look.setColor(QPalette::Button, QColor(212, 208, 200));
     look.setColor(QPalette::ButtonText, QColor(0, 0, 255));
+    look.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(128, 128, 128));
     setPalette(look);
     setAutoFillBackground(true);
     if (mainWindow)
@@ -244,7 +245,12 @@ TImportDialog::TImportDialog(const QString &path, const WordImport::Result &read
     }
     rows->resizeColumnToContents(0);
     const qsizetype more = read.entries.size() - PreviewRows;
-    m_ui->RowsLabel->setText(more > 0 ? u"Первые слова так, как они будут записаны (ещё %1 — дальше):"_s.arg(ImportTexts::words(more))
+    const bool faulty = !read.problems.isEmpty();
+    if (faulty)
+        m_ui->RowsLabel->setText(u"Строки без ошибок — так они были бы записаны:"_s);
+    else
+        m_ui->RowsLabel->setText(more > 0 ? u"Первые %1 из %2 так, как они будут записаны:"_s.arg(PreviewRows).arg(
+                                            ImportTexts::words(read.entries.size()))
                                       : u"Слова так, как они будут записаны:"_s);
 
     for (const WordListProblem &problem : read.problems)
