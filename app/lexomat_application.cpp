@@ -1,6 +1,7 @@
 #include "app/lexomat_application.h"
 
 #include <QFont>
+#include <QLibraryInfo>
 #include "forms/message_box.h"
 
 #include <exception>
@@ -15,6 +16,11 @@ LexomatApplication::LexomatApplication(int &argc, char **argv)
     setQuitOnLastWindowClosed(false);
     setStyle(QStringLiteral("Fusion"));
     useClassicFonts();
+    // Every text of the program is Russian, so Qt's own dialogs and buttons
+    // (colour, font and file dialogs, message box buttons, edit menus) are
+    // too, whatever the system's locale; before any window exists.
+    if (m_qtTranslation.load(QStringLiteral("qtbase_ru"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        installTranslator(&m_qtTranslation);
 }
 
 void LexomatApplication::useClassicFonts()
@@ -35,7 +41,7 @@ bool LexomatApplication::notify(QObject *receiver, QEvent *event)
     } catch (const std::exception &error) {
         showError(QString::fromLocal8Bit(error.what()));
     } catch (...) {
-        showError(QStringLiteral("Unknown error"));
+        showError(QStringLiteral("Неизвестная ошибка"));
     }
     return false;
 }

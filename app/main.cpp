@@ -1,8 +1,10 @@
 #include "app/lexomat_application.h"
 #include "app/process_objects.h"
-#include "app/tray_routing.h"
 #include "forms/main_form.h"
+#include "platform/session_platform.h"
 #include "platform/single_instance.h"
+#include "platform/tray_icon.h"
+#include "platform/toolkit_settings.h"
 
 #include <cstdio>
 #include <exception>
@@ -42,6 +44,8 @@ int main(int argc, char *argv[])
     if (lock.state() == SingleInstanceLock::State::Unavailable)
         std::fputs("lexomat: no single-instance lock could be taken; running without one\n", stderr);
 
+    ToolkitSettings::keepInMemory();
+    SessionPlatform::choose(argc, argv);
     LexomatApplication app(argc, argv);
     ProcessObjects objects;
     std::unique_ptr<TForm1> mainWindow;
@@ -58,9 +62,10 @@ int main(int argc, char *argv[])
         app.exec();
     });
 
-    // The last restore request takes the tray icon away.
-    if (mainWindow && objects.state)
-        guarded([&] { mainWindow->Perform(Requests::Restore); });
+    // At the end only the tray icon goes: a restore now would show the
+    // closed window for an instant.
+    if (mainWindow)
+        guarded([&] { mainWindow->trayIcon()->remove(); });
     mainWindow.reset();
     guarded([&] {
         objects.registry.reset();

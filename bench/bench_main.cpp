@@ -8,17 +8,26 @@
 #include "dict/word_file.h"
 #include "dict/word_store.h"
 #include "forms/main_form.h"
+#include "forms/progress_form.h"
+#include "progress/progress_report.h"
+#include "progress/progress_store.h"
 #include "sample_dictionary.h"
 
 #include <QApplication>
+#include <QDate>
+#include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -123,6 +132,122 @@ void DictionaryChanged(benchmark::State &state)
     QDir::setCurrent(previous);
 }
 BENCHMARK(DictionaryChanged)->Unit(benchmark::kMicrosecond);
+
+// A folder of ten full dictionaries and a record of answers to their words.
+struct RecordedFolder
+{
+    explicit RecordedFolder(int answers)
+    {
+        QDir().mkpath(folder.path(QStringLiteral("dict")));
+        for (int d = 0; d < 10; ++d) {
+            WordFile file(folder.path(QStringLiteral("dict/tom_%1.wrd").arg(d)));
+            for (int i = 0; i < DictionaryLines; ++i)
+                file.lines << QStringLiteral("d%1w%2,значение %2,другое %2,").arg(d).arg(i);
+            file.Save();
+            lines << file.lines;
+        }
+        store.Open(folder.path(QStringLiteral("progress.sqlite")));
+        quint32 seed = 1;
+        for (int n = 0; n < answers; ++n)
+            record(seed, n);
+    }
+
+    // One answer for a word drawn from the folder, mostly right.
+    bool record(quint32 &seed, qint64 n)
+    {
+        seed = seed * 1103515245u + 12345u;
+        const WordKey key = WordKey::FromLine(lines[static_cast<qsizetype>((seed >> 8) % lines.size())]);
+        const auto kind = static_cast<AnswerKind>((seed >> 4) % 3 == 0 ? (seed >> 12) % 5 : 0);
+        // Spread over the last sixty days.
+        const qint64 time = QDateTime::currentMSecsSinceEpoch() - (n % 60) * 86400000LL;
+        return store.Record({key.english, key.meanings, kind}, QStringLiteral("tom_0.wrd"), time);
+    }
+
+    QString dictFolder() const { return folder.path(QStringLiteral("dict")); }
+
+    Folder folder;
+    QStringList lines;
+    ProgressStore store;
+};
+
+// The value below which the given share of the values lie.
+double quantile(std::vector<double> values, double share)
+{
+    if (values.empty())
+        return 0;
+    const auto at = values.begin() + static_cast<std::ptrdiff_t>(share * double(values.size() - 1));
+    std::nth_element(values.begin(), at, values.end());
+    return *at;
+}
+
+// One answer written as a turn ends, into a record that already holds
+// 100 000: a transaction of its own, committed to the write-ahead journal.
+// "median_us" and "p99_us" are taken over the single writes: now and then a
+// write also moves the journal into the database file.
+void RecordAnswer(benchmark::State &state)
+{
+    RecordedFolder recorded(100000);
+    quint32 seed = 7;
+    qint64 n = 0;
+    std::vector<double> times;
+    QElapsedTimer clock;
+    for (auto _ : state) {
+        clock.start();
+        if (!recorded.record(seed, ++n))
+            state.SkipWithError("the record could not be written");
+        times.push_back(double(clock.nsecsElapsed()) / 1000.0);
+    }
+    state.counters["median_us"] = quantile(times, 0.5);
+    state.counters["p99_us"] = quantile(times, 0.99);
+}
+BENCHMARK(RecordAnswer)->Unit(benchmark::kMicrosecond);
+
+// The first answer of a run: the record of 100 000 answers opened (its
+// header and schema checked, the journal set up) and the answer written.
+void OpenAndFirstAnswer(benchmark::State &state)
+{
+    QString path;
+    {
+        RecordedFolder recorded(100000);
+        recorded.store.Close();
+        path = recorded.folder.path(QStringLiteral("progress.sqlite"));
+        const QString kept = QDir::temp().filePath(QStringLiteral("lexomat-bench-record.sqlite"));
+        QFile::remove(kept);
+        QFile::copy(path, kept);
+        path = kept;
+    }
+    AnswerEvent event;
+    event.meanings = {QStringLiteral("значение"), QString(), QString()};
+    qint64 n = 0;
+    for (auto _ : state) {
+        ProgressStore store;
+        if (store.Open(path) != ProgressStore::OpenResult::Opened)
+            state.SkipWithError("the record could not be opened");
+        event.english = QStringLiteral("first%1").arg(++n);
+        benchmark::DoNotOptimize(store.Record(event, QStringLiteral("tom_0.wrd"), n));
+    }
+    for (const QString &suffix : {QString(), QStringLiteral("-wal"), QStringLiteral("-shm")})
+        QFile::remove(path + suffix);
+}
+BENCHMARK(OpenAndFirstAnswer)->Unit(benchmark::kMillisecond);
+
+// "Успехи" over a record of 100 000 answers: the folder read, the record's
+// words and days read, the window built and shown once.
+void ProgressWindowOpen(benchmark::State &state)
+{
+    RecordedFolder recorded(100000);
+    const QString current = recorded.dictFolder() + QStringLiteral("/tom_0.wrd");
+    const QStringList currentLines = recorded.lines.mid(0, DictionaryLines);
+    for (auto _ : state) {
+        const ProgressReport report = ProgressReport::Gather(&recorded.store, recorded.dictFolder(), current,
+                                                             currentLines, QDate::currentDate());
+        TProgressForm window(report, nullptr);
+        window.show();
+        QCoreApplication::processEvents();
+        benchmark::DoNotOptimize(report.hardest.size());
+    }
+}
+BENCHMARK(ProgressWindowOpen)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

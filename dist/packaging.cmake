@@ -23,9 +23,15 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION education)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Qt finds its windowing plugins at run time, so no library links them.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
-# The help file and the maker's page open through xdg-open.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
+# Qt finds its windowing plugins, its translations and its SQLite driver at
+# run time, so no library links them: the X11 plugins, Qt's Russian for its
+# own dialogs, and the driver of the record of answers.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-translations-l10n, libqt6sql6-sqlite")
+# The help file and the maker's page open through xdg-open; the faces the
+# windows are laid out for have metric-compatible stand-ins in Liberation;
+# a Wayland session without XWayland needs Qt's Wayland plugin.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, fonts-liberation2, qt6-wayland")
+# The package manager's triggers refresh the MIME database, not the install.
+set(CPACK_CUSTOM_INSTALL_VARIABLES "LEXOMAT_PACKAGING=ON")
 
 include(CPack)

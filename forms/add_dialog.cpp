@@ -7,6 +7,9 @@
 #include "forms/label_fit.h"
 
 #include <QFocusEvent>
+#include <QKeyEvent>
+#include <QRegularExpressionValidator>
+#include <QToolTip>
 
 #include <array>
 
@@ -31,6 +34,23 @@ bool selectsOnFocus(Qt::FocusReason reason)
            || reason == Qt::ShortcutFocusReason;
 }
 
+// A comma ends a field in the dictionary's lines: typed into a field it
+// would split it in two and push the last meaning out.
+const QString NoComma = QStringLiteral("Запятая разделяет слово и значения в словаре, поэтому в поле её ввести нельзя.");
+
+// What a stored line holds beyond the four fields the editor shows: fields
+// after the fourth and text after the last comma. Kept as it is, each field
+// with its comma.
+QString beyondTheFields(const QString &line)
+{
+    const QStringList parts = line.split(QLatin1Char(','));
+    constexpr qsizetype Shown = 4;
+    QString kept;
+    for (qsizetype i = Shown; i + 1 < parts.size(); ++i)
+        kept += parts.at(i) + QLatin1Char(',');
+    return kept + parts.last();
+}
+
 } // namespace
 
 TAddDialog::TAddDialog(PRG_STAT &state, QStringList &lines, QWidget *mainWindow)
@@ -43,8 +63,11 @@ TAddDialog::TAddDialog(PRG_STAT &state, QStringList &lines, QWidget *mainWindow)
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     fitLabelAroundCentre(m_ui->Label1);
     fitLabelAroundCentre(m_ui->Label2);
-    for (QLineEdit *edit : {m_ui->Memo1, m_ui->Memo2, m_ui->Memo3, m_ui->Memo4})
+    static const QRegularExpression withoutComma(QStringLiteral("[^,]*"));
+    for (QLineEdit *edit : {m_ui->Memo1, m_ui->Memo2, m_ui->Memo3, m_ui->Memo4}) {
         edit->installEventFilter(this);
+        edit->setValidator(new QRegularExpressionValidator(withoutComma, edit));
+    }
 
     connect(m_ui->Button1, &QPushButton::clicked, this, &TAddDialog::Button1Click);
     connect(m_ui->Button2, &QPushButton::clicked, this, &QDialog::reject);
@@ -68,6 +91,7 @@ void TAddDialog::FormCreate(QWidget *mainWindow)
 
     setWindowTitle(QStringLiteral("Редактирование"));
     m_ui->Button1->setText(QStringLiteral("Изменить"));
+    m_beyondFields = beyondTheFields(m_state.editLine);
     BWORDW word(4);
     word.ParseLine(QLatin1Char(','), m_state.editLine);
     for (int i = 0; i < 4; ++i) {
@@ -89,12 +113,18 @@ void TAddDialog::showEvent(QShowEvent *event)
 
 bool TAddDialog::eventFilter(QObject *watched, QEvent *event)
 {
-    // A line edit selects its whole text when tabbed into; the editor's
-    // fields keep the caret instead. The focus arrives again without that
-    // reason.
-    if (event->type() == QEvent::FocusIn && selectsOnFocus(static_cast<QFocusEvent *>(event)->reason())) {
+    // A line edit selects its whole text when tabbed into, as the meanings
+    // do; the English word keeps the caret instead. The focus arrives again
+    // without that reason.
+    if (watched == m_ui->Memo1 && event->type() == QEvent::FocusIn
+        && selectsOnFocus(static_cast<QFocusEvent *>(event)->reason())) {
         QFocusEvent plain(QEvent::FocusIn, Qt::OtherFocusReason);
         QCoreApplication::sendEvent(watched, &plain);
+        return true;
+    }
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent *>(event)->text().contains(QLatin1Char(','))) {
+        auto *edit = static_cast<QLineEdit *>(watched);
+        QToolTip::showText(edit->mapToGlobal(QPoint(0, edit->height())), NoComma, edit);
         return true;
     }
     return QDialog::eventFilter(watched, event);
@@ -115,6 +145,8 @@ void TAddDialog::Button1Click()
                 line += QLatin1Char(',') + meaning;
         }
         line += QLatin1Char(',');
+        if (m_mode == 1)
+            line += m_beyondFields;
         line.remove(QLatin1Char('\r'));
         line.remove(QLatin1Char('\n'));
 

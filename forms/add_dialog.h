@@ -41,4 +41,6 @@ private:
     QStringList &m_lines;
     std::unique_ptr<Ui::AddDialog> m_ui;
     int m_mode = 0;
+    // In change mode: what the stored line holds beyond the four fields.
+    QString m_beyondFields;
 };

@@ -6,11 +6,14 @@
 #include "forms/colour.h"
 
 #include <QCloseEvent>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScreen>
 #include <QTimer>
+
+#include <algorithm>
 
 namespace {
 
@@ -58,6 +61,10 @@ TCadr::TCadr(ProcessObjects &objects, QWidget *owner)
     font.setBold(true);
     m_ui->Label1->setFont(font);
     m_ui->Label2->setFont(font);
+    // Three meanings below the word must fit whole: the window grows in
+    // height as far as the font's three lines need; its width stays.
+    const int needed = m_ui->Label2->y() + 3 * QFontMetrics(font).lineSpacing() + 2;
+    setFixedSize(width(), std::max(height(), needed));
 
     m_timer->setObjectName(QStringLiteral("Timer1"));
     m_timer->setInterval(40);
@@ -126,19 +133,26 @@ void TCadr::placeFrame()
 
 bool TCadr::event(QEvent *event)
 {
-    // Placed before it was framed, the window's client area sat where its
-    // frame should be: once the frame is known, place the frame itself.
-    const bool mayHaveFrame = event->type() == QEvent::Move || event->type() == QEvent::WindowActivate;
-    if (mayHaveFrame && m_activated && !m_framePlaced && isVisible()
-        && frameGeometry().topLeft() != geometry().topLeft()) {
+    if (event->type() == QEvent::Move || event->type() == QEvent::WindowActivate)
+        placeOnceFramed();
+    return QDialog::event(event);
+}
+
+// Placed before it was framed, the window's client area sat where its frame
+// should be: once the frame is known, the frame itself is placed. The window
+// manager's frame may come without a move of the window, so the ticks look
+// too.
+void TCadr::placeOnceFramed()
+{
+    if (m_activated && !m_framePlaced && isVisible() && frameGeometry().topLeft() != geometry().topLeft()) {
         m_framePlaced = true;
         placeFrame();
     }
-    return QDialog::event(event);
 }
 
 void TCadr::Timer1Timer()
 {
+    placeOnceFramed();
     QString word;
     QString meanings;
     if (GWORDW *words = m_objects.words.get()) {

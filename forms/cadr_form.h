@@ -43,6 +43,7 @@ private:
     void FormActivate();
     void FormClose();
     void placeFrame();
+    void placeOnceFramed();
 
     ProcessObjects &m_objects;
     std::unique_ptr<Ui::Cadr> m_ui;

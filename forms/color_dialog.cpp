@@ -137,7 +137,9 @@ bool TGameColorDialog::eventFilter(QObject *watched, QEvent *event)
 
 void TGameColorDialog::chooseColour(QFrame *swatch)
 {
-    const QColor start = m_pickedColour.value_or(toQColor(swatchColour(swatch)));
+    // The first picker of the dialog preselects no colour; later ones the
+    // colour last confirmed.
+    const QColor start = m_pickedColour.value_or(QColor());
     if (const auto picked = Pickers::pickColour(this, start)) {
         m_pickedColour = *picked;
         setSwatch(swatch, fromQColor(*picked));
@@ -147,11 +149,13 @@ void TGameColorDialog::chooseColour(QFrame *swatch)
 
 void TGameColorDialog::FontLabelClick()
 {
-    // The picker starts from the program state's font, not the preview's,
-    // and a cancelled picker puts the preview back to that font.
-    const QFont font = Pickers::pickFont(this, fontOf(m_state.fontName, m_state.fontSize, m_state.fontStyle));
-    const int size = font.pointSize() > 0 ? font.pointSize() : m_state.fontSize;
-    ChangeLabel(font.family(), size, styleOf(font));
+    // The picker starts from the program state's font, not the preview's;
+    // a cancelled picker leaves the preview as it was, with the font chosen
+    // before in this dialog.
+    if (const auto font = Pickers::pickFont(this, fontOf(m_state.fontName, m_state.fontSize, m_state.fontStyle))) {
+        const int size = font->pointSize() > 0 ? font->pointSize() : m_state.fontSize;
+        ChangeLabel(font->family(), size, styleOf(*font));
+    }
     m_ui->OKBtn->setFocus();
 }
 

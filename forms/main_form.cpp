@@ -9,9 +9,11 @@
 #include "forms/artwork.h"
 #include "forms/file_notices.h"
 #include "forms/message_box.h"
+#include "platform/session_platform.h"
 #include "platform/shell.h"
 #include "platform/tray_icon.h"
 #include "platform/window_shape.h"
+#include "progress/progress_store.h"
 #include "ui_main_form.h"
 
 #include <QCloseEvent>
@@ -20,6 +22,7 @@
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QWindow>
 
 #include <cmath>
 
@@ -61,6 +64,16 @@ TForm1::TForm1(ProcessObjects &objects, QWidget *parent)
         page->setPalette(framePalette);
         page->setAutoFillBackground(true);
     }
+
+    // The bottom-right corner is drawn as painted and takes no input: a
+    // press on it drags the frame like the panel around it.
+    m_ui->Image2->setAttribute(Qt::WA_TransparentForMouseEvents);
+    // The status bar keeps the look of a status bar: dark text on its grey
+    // panels, not the frame's white on blue.
+    QPalette statusPalette = framePalette;
+    statusPalette.setColor(QPalette::Window, ButtonFace);
+    statusPalette.setColor(QPalette::WindowText, Qt::black);
+    m_ui->StatusBar1->setPalette(statusPalette);
 
     // Drag handlers of the frame: the form, its panel, the board's background
     // and the dictionaries and about pages.
@@ -233,10 +246,15 @@ bool TForm1::dragEvent(QEvent *event)
 {
     PRG_STAT &state = *m_objects.state;
     switch (event->type()) {
-    case QEvent::MouseButtonPress: {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick: {
         const auto *mouse = static_cast<QMouseEvent *>(event);
         if (mouse->button() != Qt::LeftButton || state.dragging == 1)
             return false;
+        // Only the compositor can move a window on Wayland: it takes the
+        // drag from here to the release.
+        if (SessionPlatform::compositorPlacesWindows() && windowHandle() && windowHandle()->startSystemMove())
+            return true;
         state.dragging = 1;
         const QPoint pointer = mouse->globalPosition().toPoint();
         state.dragLeft = frameGeometry().left();
@@ -311,6 +329,10 @@ void TForm1::RestoreFromTray()
 {
     if (!m_objects.state->mainWindowInCharge)
         return;
+    // A Wayland client cannot bring itself back from the task bar, nor learn
+    // that it is there; a window shown anew comes back.
+    if (isVisible() && SessionPlatform::compositorPlacesWindows())
+        hide();
     showNormal();
     raise();
     activateWindow();
@@ -349,6 +371,9 @@ void TForm1::TrayCommand(int id)
     case Requests::CommandVisitSite:
         Label15Click();
         break;
+    case Requests::CommandProgress:
+        ShowProgressWindow();
+        break;
     default:
         break;
     }
@@ -359,6 +384,7 @@ void TForm1::setUpTray(const QIcon &icon)
     const TrayIcon::MenuItems items = {
         {Requests::CommandRestore, QStringLiteral("Восстановить")},
         {Requests::CommandDictionaries, QStringLiteral("Словари")},
+        {Requests::CommandProgress, QStringLiteral("Успехи")},
         {0, QString()},
         {Requests::CommandVisitSite, QStringLiteral("Посетить сайт авторов")},
         {0, QString()},
@@ -366,6 +392,14 @@ void TForm1::setUpTray(const QIcon &icon)
     };
     m_tray = new TrayIcon(icon, QStringLiteral("Lexomat"), items, this);
     connect(m_tray, &TrayIcon::message, this, &TForm1::RouteTrayMessage);
+}
+
+// Qt's own mapping of this borderless window to the screen can miss the
+// window's place under some window managers (it came out at the screen's
+// corner under openbox); the window's geometry is always right.
+QPoint TForm1::onScreen(const QWidget *widget, QPoint point) const
+{
+    return geometry().topLeft() + widget->mapTo(this, point);
 }
 
 void TForm1::RefreshStatus()
@@ -377,6 +411,17 @@ void TForm1::RefreshStatus()
 
 bool TForm1::eventFilter(QObject *watched, QEvent *event)
 {
+    // A quick second click arrives as a double click and its release: it is
+    // one more press on the frame (a drag may start with it), but on a
+    // meaning or a link it must not answer or open a second time.
+    if (event->type() == QEvent::MouseButtonDblClick && (isAboutLabel(watched) || isMeaningLabel(watched))) {
+        m_doubleClicked = watched;
+        return true;
+    }
+    if (event->type() == QEvent::MouseButtonRelease && watched == m_doubleClicked) {
+        m_doubleClicked = nullptr;
+        return true;
+    }
     if (watched == this || watched == m_ui->Panel1 || watched == m_ui->Shape1 || watched == m_ui->TabSheet2)
         return dragEvent(event);
     if (watched == m_ui->TabSheet3) {

@@ -12,6 +12,8 @@
 
 class DictLibrary;
 class FindDialog;
+class ProgressStore;
+struct WordKey;
 class QIcon;
 class QLabel;
 class QMenu;
@@ -80,6 +82,15 @@ public:
     void ApplyBoardFont();
     void N9Click();
 
+    // The record of answers and "Успехи". The record opens when it is first
+    // needed, at the first answer or with "Успехи", never while the window
+    // starts; nullptr while there is none.
+    void OpenProgressRecord();
+    ProgressStore *progressRecord() const { return m_progress.get(); }
+    void ShowProgressWindow();
+    // Writes the hardest words into a new dictionary and makes it current.
+    void MakeDrillDictionary(const QList<WordKey> &words);
+
     // GameHost.
     void ResetBoardView() override;
     void PaintColumn(int column, bool highlighted) override;
@@ -109,6 +120,7 @@ public:
     bool RepeatChecked() const override;
     void MinimiseToTray() override;
     void RunFlashWindow() override;
+    void RecordAnswer(const AnswerEvent &event) override;
 
 Q_SIGNALS:
     // The window has closed and saved the settings: the program ends.
@@ -133,6 +145,9 @@ private:
     bool aboutMouseMove(QObject *watched);
     bool aboutEvent(QObject *watched, QEvent *event);
     bool isAboutLabel(QObject *watched) const;
+    // A point of one of the window's widgets, in screen coordinates.
+    QPoint onScreen(const QWidget *widget, QPoint point) const;
+    bool isMeaningLabel(QObject *watched) const;
     QLabel *boardLabel(int column, int row) const;
     QTimer &timer(Timer which);
     const QTimer &timer(Timer which) const;
@@ -147,6 +162,8 @@ private:
     int selectedRow() const;
     // Where the import and export dialogs open: the folder of the last file.
     QString transferFolder() const;
+    void tellAboutRecord(const QString &text);
+    void tellIfRenewed();
 
     ProcessObjects &m_objects;
     std::unique_ptr<Ui::TForm1> m_ui;
@@ -161,4 +178,9 @@ private:
     FindDialog *m_findDialog = nullptr;
     bool m_activated = false;
     QString m_transferFolder;
+    // The label whose double click is under way: its release is not a click.
+    QObject *m_doubleClicked = nullptr;
+    std::unique_ptr<ProgressStore> m_progress;
+    bool m_progressTried = false;
+    bool m_progressTold = false;
 };

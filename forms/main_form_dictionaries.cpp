@@ -20,7 +20,9 @@
 #include <QHeaderView>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QScrollBar>
 
+#include <algorithm>
 #include <functional>
 
 namespace {
@@ -58,6 +60,14 @@ protected:
 private:
     std::function<void()> m_handler;
 };
+
+// Scrolls a row into view unless some of it shows already: a partly visible
+// row counts as visible.
+void scrollIntoView(QTreeWidget *list, QTreeWidgetItem *item)
+{
+    if (!list->visualItemRect(item).intersects(list->viewport()->rect()))
+        list->scrollToItem(item);
+}
 
 // Gives the list the keyboard focus for real: its window becomes the active
 // one again, also when a dialog of its own was active until now.
@@ -106,13 +116,15 @@ void TForm1::setUpDictionariesTab()
     addItem("N2", QStringLiteral("Удалить"), QKeySequence(Qt::Key_Delete), [this] { N2Click(); });
     m_listMenu->addSeparator()->setObjectName(QStringLiteral("N5"));
     addItem("N7", QStringLiteral("Найти"), QKeySequence(Qt::CTRL | Qt::Key_F), [this] { N7Click(); });
+    m_listMenu->addSeparator()->setObjectName(QStringLiteral("N16"));
+    addItem("N15", QStringLiteral("Успехи"), QKeySequence(), [this] { ShowProgressWindow(); });
     m_listMenu->addSeparator()->setObjectName(QStringLiteral("NTransfer"));
     addItem("NImport", QStringLiteral("Импорт…"), QKeySequence(), [this] { NImportClick(); });
     addItem("NExport", QStringLiteral("Экспорт…"), QKeySequence(), [this] { NExportClick(); });
     // A word list dropped anywhere on the tab is imported.
     new FileDropTarget(m_ui->TabSheet2, [this](const QString &path) { ImportFile(path); });
     connect(list, &QWidget::customContextMenuRequested, this,
-            [this, list](const QPoint &pos) { m_listMenu->popup(list->viewport()->mapToGlobal(pos)); });
+            [this, list](const QPoint &pos) { m_listMenu->popup(onScreen(list->viewport(), pos)); });
 
     m_findDialog = new FindDialog(this);
     connect(m_findDialog, &FindDialog::find, this, &TForm1::FindDialog1Find);
@@ -235,8 +247,12 @@ void TForm1::selectRow(int row)
     QTreeWidgetItem *item = list->topLevelItem(row);
     if (!item)
         return;
-    list->scrollToItem(item);
+    // Making the row current would scroll all of it into view.
+    QScrollBar *bar = list->verticalScrollBar();
+    const int before = bar->value();
     list->setCurrentItem(item);
+    bar->setValue(before);
+    scrollIntoView(list, item);
     item->setSelected(true);
 }
 
@@ -341,12 +357,17 @@ void TForm1::N7Click()
     m_findDialog->activateWindow();
 }
 
+// "Найти далее" goes on from the selected row to the next that holds the
+// text, round to the top at the end; with nothing selected it starts at the
+// first row. The dialog keeps its text.
 void TForm1::FindDialog1Find()
 {
     const QString text = m_findDialog->text();
-    const QStringList &lines = m_library->file->lines;
     QTreeWidget *list = m_ui->ListView1;
-    for (int row = 0; !text.isEmpty() && row < lines.size() && row < list->topLevelItemCount(); ++row) {
+    const int count = std::min(static_cast<int>(m_library->file->lines.size()), list->topLevelItemCount());
+    const int start = selectedRow() + 1;
+    for (int i = 0; !text.isEmpty() && i < count; ++i) {
+        const int row = (start + i) % count;
         if (list->topLevelItem(row)->text(0).contains(text, Qt::CaseSensitive)) {
             list->clearSelection();
             selectRow(row);
@@ -380,7 +401,7 @@ void TForm1::PageControl1Change(int index)
         QTreeWidget *list = m_ui->ListView1;
         list->setFocus();
         if (QTreeWidgetItem *item = list->currentItem(); item && item->isSelected())
-            list->scrollToItem(item);
+            scrollIntoView(list, item);
     }
 }
 

@@ -83,22 +83,40 @@ void TForm1::setUpGameTab()
     addItem("N6", QStringLiteral("Стоп"), [this] { m_engine.N3Click(1); });
     m_gameMenu->addSeparator();
     addItem("N9", QStringLiteral("Настройки"), [this] { N9Click(); });
+    m_gameMenu->addSeparator();
+    addItem("N14", QStringLiteral("Успехи"), [this] { ShowProgressWindow(); });
     m_ui->TabSheet1->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_ui->TabSheet1, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint &pos) { m_gameMenu->popup(m_ui->TabSheet1->mapToGlobal(pos)); });
+            [this](const QPoint &pos) { m_gameMenu->popup(onScreen(m_ui->TabSheet1, pos)); });
 
-    // Keys 1 to 6 answer with the meaning in that row while the game page shows.
+    // Keys 1 to 6 answer with the meaning in that row while the game page
+    // shows; on the other pages they are the list's and the fields' own.
+    QList<QAction *> answerKeys;
     for (int row = 0; row < 6; ++row) {
         auto *key = new QAction(this);
         key->setObjectName(QStringLiteral("answerKey%1").arg(row + 1));
         key->setShortcut(QKeySequence(Qt::Key_1 + row));
         key->setShortcutContext(Qt::WindowShortcut);
         connect(key, &QAction::triggered, this, [this, row] {
-            if (m_ui->PageControl1->currentIndex() == 0 && boardLabel(1, row)->isVisible())
+            if (boardLabel(1, row)->isVisible())
                 m_engine.OnLabelClick(row);
         });
         addAction(key);
+        answerKeys.append(key);
     }
+    connect(m_ui->PageControl1, &QTabWidget::currentChanged, this, [answerKeys](int index) {
+        for (QAction *key : answerKeys)
+            key->setEnabled(index == 0);
+    });
+}
+
+bool TForm1::isMeaningLabel(QObject *watched) const
+{
+    for (int row = 0; row < 6; ++row) {
+        if (watched == boardLabel(1, row))
+            return true;
+    }
+    return false;
 }
 
 QLabel *TForm1::boardLabel(int column, int row) const
@@ -118,7 +136,8 @@ bool TForm1::boardEvent(QObject *watched, QEvent *event)
     if (watched == m_ui->Image3 || watched == m_ui->Image4) {
         auto *arrow = static_cast<QLabel *>(watched);
         const int tag = arrow->property("tag").toInt();
-        const bool press = event->type() == QEvent::MouseButtonPress;
+        // The second press of a double click is a press like the first.
+        const bool press = event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick;
         if ((!press && event->type() != QEvent::MouseButtonRelease)
             || static_cast<QMouseEvent *>(event)->button() != Qt::LeftButton)
             return false;

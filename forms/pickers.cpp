@@ -30,13 +30,15 @@ std::optional<QColor> Pickers::pickColour(QWidget *parent, const QColor &initial
     return colour;
 }
 
-QFont Pickers::pickFont(QWidget *parent, const QFont &initial)
+std::optional<QFont> Pickers::pickFont(QWidget *parent, const QFont &initial)
 {
     if (const auto &handler = fontHandler())
-        return handler(initial).value_or(initial);
+        return handler(initial);
     bool confirmed = false;
     const QFont font = QFontDialog::getFont(&confirmed, initial, parent);
-    return confirmed ? font : initial;
+    if (!confirmed)
+        return std::nullopt;
+    return font;
 }
 
 void Pickers::setColourHandler(std::function<std::optional<QColor>(const QColor &)> handler)

@@ -10,11 +10,11 @@ class QWidget;
 
 // The standard colour and font pickers of the settings dialog.
 namespace Pickers {
-// The colour the user confirmed, nothing when the picker was cancelled.
+// The colour the user confirmed, nothing when the picker was cancelled. An
+// invalid initial colour preselects none.
 std::optional<QColor> pickColour(QWidget *parent, const QColor &initial);
-// The font the picker holds when it closes: the confirmed font, or initial
-// when the picker was cancelled.
-QFont pickFont(QWidget *parent, const QFont &initial);
+// The font the user confirmed, nothing when the picker was cancelled.
+std::optional<QFont> pickFont(QWidget *parent, const QFont &initial);
 
 // While a handler is set it answers instead of the picker (tests); nothing
 // stands for a cancelled picker. An empty function brings the picker back.

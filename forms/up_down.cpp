@@ -1,5 +1,6 @@
 #include "forms/up_down.h"
 
+#include <QTimer>
 #include <QToolButton>
 
 #include <algorithm>
@@ -8,26 +9,34 @@ UpDown::UpDown(QWidget *parent)
     : QWidget(parent)
     , m_left(new QToolButton(this))
     , m_right(new QToolButton(this))
+    , m_repeat(new QTimer(this))
 {
     m_left->setObjectName(QStringLiteral("left"));
     m_right->setObjectName(QStringLiteral("right"));
     m_left->setArrowType(Qt::LeftArrow);
     m_right->setArrowType(Qt::RightArrow);
+    // An arrow steps when it is pressed and again and again while it is held
+    // down under the pointer, after the usual delay; its release does
+    // nothing more.
     for (QToolButton *arrow : {m_left, m_right}) {
-        arrow->setAutoRepeat(true);
-        arrow->setAutoRepeatDelay(400);
-        arrow->setAutoRepeatInterval(50);
         arrow->setFocusPolicy(Qt::NoFocus);
-        connect(arrow, &QToolButton::pressed, this, &UpDown::pressed);
-        connect(arrow, &QToolButton::released, this, [this, arrow] {
-            // Auto-repeat sends released/pressed pairs while the arrow is held;
-            // only the real release counts.
-            if (!arrow->isDown())
-                Q_EMIT released();
+        connect(arrow, &QToolButton::pressed, this, [this, arrow] {
+            m_held = arrow;
+            Q_EMIT pressed();
+            step(arrow == m_right);
+            m_repeat->start(RepeatDelay);
+        });
+        connect(arrow, &QToolButton::released, this, [this] {
+            m_repeat->stop();
+            m_held = nullptr;
+            Q_EMIT released();
         });
     }
-    connect(m_left, &QToolButton::clicked, this, [this] { step(false); });
-    connect(m_right, &QToolButton::clicked, this, [this] { step(true); });
+    connect(m_repeat, &QTimer::timeout, this, [this] {
+        m_repeat->setInterval(RepeatInterval);
+        if (m_held && m_held->isDown())
+            step(m_held == m_right);
+    });
 }
 
 void UpDown::setPosition(int value)

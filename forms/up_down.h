@@ -2,10 +2,11 @@
 
 #include <QWidget>
 
+class QTimer;
 class QToolButton;
 
-// A horizontal pair of arrow buttons stepping a bounded position. Holding an
-// arrow repeats its step.
+// A horizontal pair of arrow buttons stepping a bounded position. An arrow
+// steps when pressed; holding it repeats the step.
 class UpDown : public QWidget
 {
     Q_OBJECT
@@ -15,6 +16,9 @@ class UpDown : public QWidget
     Q_PROPERTY(int position READ position WRITE setPosition)
 
 public:
+    static constexpr int RepeatDelay = 400;
+    static constexpr int RepeatInterval = 50;
+
     explicit UpDown(QWidget *parent = nullptr);
 
     int minimum() const { return m_minimum; }
@@ -44,6 +48,8 @@ private:
 
     QToolButton *m_left;
     QToolButton *m_right;
+    QTimer *m_repeat;
+    QToolButton *m_held = nullptr;
     int m_minimum = 0;
     int m_maximum = 100;
     int m_increment = 1;

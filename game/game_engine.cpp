@@ -109,6 +109,8 @@ void GameEngine::GameTimerTimer()
     // A tick that arrives after the game has stopped has no deal to play.
     if (st.gameState == 0)
         return;
+    // The turn on the board ends here without an answer.
+    EndTurn(AnswerKind::Unanswered);
 
     if (st.gameState == 1) {
         ClearRound();
@@ -138,8 +140,12 @@ void GameEngine::GameTimerTimer()
     m_host.PaintColumn(MeaningColumn, false);
     m_host.MarkActive(WordColumn, st.activeSlot);
 
-    if (st.mode == ModeLearning)
+    if (st.mode == ModeLearning) {
         ShowRightMeaning();
+        ReportActiveWord(AnswerKind::Shown);
+    } else {
+        m_turnOpen = true;
+    }
 
     ++st.turns;
     m_progress.position = 0;
@@ -168,6 +174,28 @@ void GameEngine::MarkLearnt(BWORDW *word)
         words->MarkUsed(word);
 }
 
+void GameEngine::EndTurn(AnswerKind kind)
+{
+    if (!m_turnOpen)
+        return;
+    m_turnOpen = false;
+    ReportActiveWord(kind);
+}
+
+void GameEngine::ReportActiveWord(AnswerKind kind)
+{
+    const GWORDW *words = store();
+    const BWORDW *word = words ? words->roundWords[static_cast<std::size_t>(m_objects.state->activeSlot)] : nullptr;
+    if (!word)
+        return;
+    AnswerEvent event;
+    event.english = word->FieldText(0);
+    for (int field = 1; field <= 3; ++field)
+        event.meanings[static_cast<std::size_t>(field - 1)] = word->FieldText(field);
+    event.kind = kind;
+    m_host.RecordAnswer(event);
+}
+
 void GameEngine::ManualTurn()
 {
     const bool timed = m_host.TimerEnabled(GameHost::Timer::Game);
@@ -191,7 +219,9 @@ void GameEngine::OnLabelClick(int row)
     if (st.gameState <= 0 || st.mode != ModeStandard)
         return;
 
-    if (st.slots[static_cast<std::size_t>(row)].meaningOf == st.activeSlot) {
+    const bool right = st.slots[static_cast<std::size_t>(row)].meaningOf == st.activeSlot;
+    EndTurn(right ? AnswerKind::Right : AnswerKind::Wrong);
+    if (right) {
         m_host.HideMeaning(row);
         ++st.guessedCount;
         m_host.SetFlashBarVisible(true);
@@ -228,6 +258,8 @@ void GameEngine::N11Click()
     const PRG_STAT &st = *m_objects.state;
     if (st.gameState < 1 || st.mode != ModeStandard)
         return;
+    // A hinted turn counts as a hint, whatever the click after it.
+    EndTurn(AnswerKind::Hint);
     m_host.PaintColumn(MeaningColumn, false);
     ShowRightMeaning();
 }
@@ -282,6 +314,7 @@ int GameEngine::FillBoard()
 
 void GameEngine::ClearRound()
 {
+    m_turnOpen = false;
     PRG_STAT &st = *m_objects.state;
     st.slots.fill(BoardSlot{});
     st.activeSlot = 0;
@@ -454,9 +487,9 @@ void GameEngine::RepeatTimer()
         m_repeatTag = 0;
         return;
     }
-    const int delta = m_objects.state->speedArrow == 1 ? -SpeedStep : SpeedStep;
-    m_host.SetSpeedPosition(m_host.SpeedPosition() + delta);
-    TBGameSpeedChange();
+    // The first tick ends the delay; the arrow repeats at its own pace.
+    m_host.SetTimerInterval(GameHost::Timer::Repeat, RepeatInterval);
+    stepSpeed(m_objects.state->speedArrow == 1 ? -SpeedStep : SpeedStep);
 }
 
 void GameEngine::PageControl1Change(int pageIndex)
@@ -487,17 +520,19 @@ void GameEngine::BackgroundMouseMove()
         m_host.PaintColumn(MeaningColumn, false);
 }
 
+// A speed arrow steps once when pressed; held down, it repeats every 50 ms
+// after the usual delay, and its release adds nothing, so a short click is
+// exactly one step.
 void GameEngine::Image4MouseDown(int tag)
 {
-    m_host.SetTimerInterval(GameHost::Timer::Repeat, RepeatInterval);
-    m_host.SetTimerEnabled(GameHost::Timer::Repeat, true);
     m_objects.state->speedArrow = tag + 1;
+    stepSpeed(tag == 0 ? -SpeedStep : SpeedStep);
+    m_host.SetTimerInterval(GameHost::Timer::Repeat, SpeedRepeatDelay);
+    m_host.SetTimerEnabled(GameHost::Timer::Repeat, true);
 }
 
-void GameEngine::Image4MouseUp(int tag)
+void GameEngine::Image4MouseUp(int)
 {
-    const int delta = tag == 0 ? -SpeedStep : SpeedStep;
-    m_host.SetSpeedPosition(m_host.SpeedPosition() + delta);
     m_host.SetTimerEnabled(GameHost::Timer::Repeat, false);
     // Stopping Repeat in the middle of a right-answer flash would leave the
     // flash bar showing.
@@ -505,5 +540,10 @@ void GameEngine::Image4MouseUp(int tag)
         m_host.SetFlashBarVisible(false);
         m_repeatTag = 0;
     }
+}
+
+void GameEngine::stepSpeed(int delta)
+{
+    m_host.SetSpeedPosition(m_host.SpeedPosition() + delta);
     TBGameSpeedChange();
 }

@@ -19,6 +19,8 @@ public:
     static constexpr int SpeedDefault = 6500;
     static constexpr int SpeedStep = 600;
     static constexpr int RepeatInterval = 50;
+    // How long a speed arrow is held before it repeats.
+    static constexpr int SpeedRepeatDelay = 400;
 
     GameEngine(ProcessObjects &objects, GameHost &host);
 
@@ -64,6 +66,7 @@ public:
 
 private:
     GWORDW *store() const;
+    void stepSpeed(int delta);
     bool Playable() const;
     void StartSteps();
     void StopSteps();
@@ -74,6 +77,10 @@ private:
     void ShowRightMeaning();
     void MarkLearnt(BWORDW *word);
     void PushProgress();
+    // The turn of the standard mode waits for its outcome until EndTurn
+    // reports it; a turn dropped by a stop or a reset reports nothing.
+    void EndTurn(AnswerKind kind);
+    void ReportActiveWord(AnswerKind kind);
 
     // The hand-over to the next playable dictionary, and its steps.
     void HandOver();
@@ -85,6 +92,7 @@ private:
     GameHost &m_host;
     ProgressBarModel m_progress;
     int m_repeatTag = 0;
+    bool m_turnOpen = false;
 
     // State of a running hand-over (DictionaryDone).
     bool m_handingOver = false;

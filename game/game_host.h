@@ -1,5 +1,7 @@
 #pragma once
 
+#include "game/answer_event.h"
+
 #include <QString>
 
 // The progress bar as the game drives it. Stepping past the maximum starts
@@ -81,4 +83,8 @@ public:
     // window runs until the user closes it.
     virtual void MinimiseToTray() = 0;
     virtual void RunFlashWindow() = 0;
+
+    // How a turn ended, once per turn of the standard and learning modes.
+    // Only observed: what the host does with it never reaches the game.
+    virtual void RecordAnswer(const AnswerEvent &event) = 0;
 };

@@ -9,8 +9,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build"
 command=${1:-start}
 
-build_packages="cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libgl-dev fonts-dejavu-core fonts-liberation2"
-test_packages="xvfb xauth xdotool imagemagick trayer openbox x11-utils clang libclang-rt-14-dev libbenchmark-dev appstream desktop-file-utils"
+build_packages="cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libgl-dev fonts-dejavu-core fonts-liberation2 qt6-translations-l10n pkgconf libxcb1-dev"
+test_packages="xvfb xauth xdotool imagemagick trayer openbox x11-utils clang libclang-rt-14-dev libbenchmark-dev appstream desktop-file-utils dpkg-dev lintian shared-mime-info man-db weston xwayland qt6-wayland"
 
 install_missing() {
     missing=""

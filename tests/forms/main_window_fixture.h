@@ -23,6 +23,10 @@ public:
     {
         QDir::setCurrent(m_dir.path());
         QDir().mkpath(QStringLiteral("dict"));
+        // The record of answers goes to the user's data folder: one of the test's own.
+        m_hadDataHome = qEnvironmentVariableIsSet("XDG_DATA_HOME");
+        m_previousDataHome = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", m_dir.filePath(QStringLiteral("data")).toLocal8Bit());
         MessageBoxes::setHandler([this](const QString &caption, const QString &text) {
             messages.append(caption + QLatin1Char('|') + text);
         });
@@ -35,6 +39,10 @@ public:
         MessageBoxes::setHandler({});
         Shell::setHandler({});
         QDir::setCurrent(m_previousDir);
+        if (m_hadDataHome)
+            qputenv("XDG_DATA_HOME", m_previousDataHome);
+        else
+            qunsetenv("XDG_DATA_HOME");
     }
 
     QString dictPath(int number) const
@@ -80,4 +88,6 @@ private:
     QTemporaryDir m_dir;
     QString m_previousDir;
     QString m_settings;
+    QByteArray m_previousDataHome;
+    bool m_hadDataHome = false;
 };

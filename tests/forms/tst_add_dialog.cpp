@@ -6,10 +6,20 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QToolTip>
 
 using namespace Qt::StringLiterals;
 
 namespace {
+
+// Types text key by key, as a user would, Cyrillic included.
+void type(QWidget *widget, const QString &text)
+{
+    for (const QChar ch : text) {
+        QTest::sendKeyEvent(QTest::Press, widget, Qt::Key_unknown, QString(ch), Qt::NoModifier);
+        QTest::sendKeyEvent(QTest::Release, widget, Qt::Key_unknown, QString(ch), Qt::NoModifier);
+    }
+}
 
 QLineEdit *field(QWidget &dialog, int n)
 {
@@ -203,12 +213,16 @@ private Q_SLOTS:
         const QString keep;
         QTest::newRow("word renamed") << u"b,бэ,"_s << QStringList{u"b"_s, u"бэ"_s, u""_s, u""_s}
                                       << QStringList{u"bee"_s, keep, keep, keep} << u"bee,бэ,"_s;
-        QTest::newRow("extra fields and tail dropped")
+        // What the editor does not show stays as it was.
+        QTest::newRow("extra fields and tail kept")
             << u"go,идти,ехать,уходить,лишнее,хвост"_s
-            << QStringList{u"go"_s, u"идти"_s, u"ехать"_s, u"уходить"_s} << QStringList{keep, keep, keep, keep}
-            << u"go,идти,ехать,уходить,"_s;
-        QTest::newRow("text after last comma dropped") << u"go,идти"_s << QStringList{u"go"_s, u""_s, u""_s, u""_s}
-                                                       << QStringList{keep, u"ехать"_s, keep, keep} << u"go,ехать,"_s;
+            << QStringList{u"go"_s, u"идти"_s, u"ехать"_s, u"уходить"_s} << QStringList{u"went"_s, keep, keep, keep}
+            << u"went,идти,ехать,уходить,лишнее,хвост"_s;
+        QTest::newRow("text after last comma kept") << u"go,идти"_s << QStringList{u"go"_s, u""_s, u""_s, u""_s}
+                                                    << QStringList{keep, u"ехать"_s, keep, keep} << u"go,ехать,идти"_s;
+        QTest::newRow("line without a comma kept after the new fields")
+            << u"hand-written"_s << QStringList{u""_s, u""_s, u""_s, u""_s}
+            << QStringList{u"hand"_s, u"рука"_s, keep, keep} << u"hand,рука,hand-written"_s;
         QTest::newRow("meaning removed closes the gap")
             << u"go,идти,ехать,уходить,"_s << QStringList{u"go"_s, u"идти"_s, u"ехать"_s, u"уходить"_s}
             << QStringList{keep, u""_s, keep, keep} << u"go,ехать,уходить,"_s;
@@ -295,7 +309,9 @@ private Q_SLOTS:
         }
     }
 
-    void tabbingKeepsTextUnselected()
+    // The meanings select their text when tabbed into, so typing replaces
+    // it; the English word keeps the caret.
+    void tabbingSelectsTheMeanings()
     {
         PRG_STAT state;
         state.editMode = 1;
@@ -305,12 +321,38 @@ private Q_SLOTS:
         dialog.show();
         dialog.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        QVERIFY(!field(dialog, 1)->hasSelectedText());
         QTest::keyClick(field(dialog, 1), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), field(dialog, 2));
-        QVERIFY(!field(dialog, 2)->hasSelectedText());
+        QCOMPARE(field(dialog, 2)->selectedText(), u"бежать"_s);
         QTest::keyClick(field(dialog, 2), Qt::Key_Backtab, Qt::ShiftModifier);
         QCOMPARE(QApplication::focusWidget(), field(dialog, 1));
         QVERIFY(!field(dialog, 1)->hasSelectedText());
+        QTest::keyClick(field(dialog, 1), Qt::Key_Tab);
+        type(field(dialog, 2), u"мчаться"_s);
+        QTest::keyClick(field(dialog, 2), Qt::Key_Return);
+        QCOMPARE(lines, QStringList{u"run,мчаться,управлять,"_s});
+    }
+
+    // A comma would end the field: neither typed nor pasted, and the
+    // learner is told why.
+    void commaIsNotTaken()
+    {
+        PRG_STAT state;
+        QStringList lines;
+        TAddDialog dialog(state, lines, nullptr);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QTest::keyClicks(field(dialog, 1), u"run"_s);
+        type(field(dialog, 2), u"бежать, мчаться"_s);
+        QCOMPARE(field(dialog, 2)->text(), u"бежать мчаться"_s);
+        QTRY_VERIFY(QToolTip::isVisible());
+        QVERIFY(QToolTip::text().contains(u"Запятая"_s));
+        field(dialog, 3)->setFocus();
+        field(dialog, 3)->insert(u"a,b"_s); // as a paste does
+        QCOMPARE(field(dialog, 3)->text(), QString());
+        button(dialog, u"Button1"_s)->click();
+        QCOMPARE(lines, QStringList{u"run,бежать мчаться,"_s});
     }
 };
 

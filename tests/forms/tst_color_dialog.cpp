@@ -304,14 +304,14 @@ private Q_SLOTS:
         PRG_STAT state = customState();
         TGameColorDialog dialog(state, nullptr);
         dialog.show();
-        // First pick starts from the swatch; confirm red.
+        // The first pick preselects no colour; confirm red.
         m_pickerAnswers << QColor(255, 0, 0) << std::nullopt << std::nullopt;
         child<QPushButton>(dialog, u"Button1"_s)->click();
         QCOMPARE(dialog.focusWidget(), child(dialog, u"OKBtn"_s));
         // A cancelled pick leaves the swatch; both start from the last confirmed colour.
         child<QPushButton>(dialog, u"Button2"_s)->click();
         child<QPushButton>(dialog, u"Button3"_s)->click();
-        QCOMPARE(m_pickerStarts, (QList<QColor>{toQColor(0x112233), QColor(255, 0, 0), QColor(255, 0, 0)}));
+        QCOMPARE(m_pickerStarts, (QList<QColor>{QColor(), QColor(255, 0, 0), QColor(255, 0, 0)}));
         QCOMPARE(swatch(dialog, 1), Colour(0x0000FF));
         QCOMPARE(swatch(dialog, 2), Colour(0x445566));
         QCOMPARE(swatch(dialog, 3), Colour(0x778899));
@@ -370,7 +370,7 @@ private Q_SLOTS:
         QCOMPARE(preview->text(), u" выглядит так"_s);
 
         // The picker starts from the program state's font, never from the
-        // preview's, and a cancel puts the preview back to it.
+        // preview's, and a cancel keeps the font chosen before.
         child<QPushButton>(dialog, u"Button5"_s)->click();
         QCOMPARE(m_fontStarts.size(), 2);
         for (const QFont &start : std::as_const(m_fontStarts)) {
@@ -378,10 +378,12 @@ private Q_SLOTS:
             QCOMPARE(start.pointSize(), 14);
             QVERIFY(start.bold() && start.italic());
         }
-        QCOMPARE(preview->font().family(), u"Courier New"_s);
-        QCOMPARE(preview->font().pointSize(), 14);
-        QVERIFY(preview->font().bold());
+        QCOMPARE(preview->font().family(), u"DejaVu Serif"_s);
+        QCOMPARE(preview->font().pointSize(), 20);
         QCOMPARE(dialog.focusWidget(), child(dialog, u"OKBtn"_s));
+        child<QPushButton>(dialog, u"OKBtn"_s)->click();
+        QCOMPARE(state.fontName, u"DejaVu Serif"_s);
+        QCOMPARE(state.fontSize, 20);
     }
 };
 

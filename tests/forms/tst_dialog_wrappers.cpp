@@ -1,14 +1,18 @@
+#include "app/registry.h"
 #include "forms/colour.h"
 #include "forms/file_dialog.h"
 #include "forms/message_box.h"
 #include "forms/pickers.h"
+#include "platform/toolkit_settings.h"
 
 #include "modal_answer.h"
 
 #include <QColorDialog>
+#include <QDir>
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QMessageBox>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QStandardPaths>
 #include <QTest>
@@ -140,10 +144,10 @@ private Q_SLOTS:
         QCOMPARE(Pickers::pickColour(nullptr, QColor(200, 100, 50)), QColor(200, 100, 50).darker());
         Pickers::setColourHandler({});
 
-        // A cancelled font picker leaves the font it started with.
+        // A cancelled font picker answers nothing.
         Pickers::setFontHandler([](const QFont &) -> std::optional<QFont> { return std::nullopt; });
         const QFont initial(u"Courier New"_s, 13);
-        QCOMPARE(Pickers::pickFont(nullptr, initial), initial);
+        QCOMPARE(Pickers::pickFont(nullptr, initial), std::optional<QFont>());
         Pickers::setFontHandler({});
     }
 
@@ -179,10 +183,11 @@ private Q_SLOTS:
                 dialog->accept();
             },
             &found);
-        const QFont confirmed = Pickers::pickFont(nullptr, initial);
+        const std::optional<QFont> confirmed = Pickers::pickFont(nullptr, initial);
         QVERIFY(found);
-        QCOMPARE(confirmed.pointSize(), 17);
-        QVERIFY(confirmed.italic());
+        QVERIFY(confirmed);
+        QCOMPARE(confirmed->pointSize(), 17);
+        QVERIFY(confirmed->italic());
 
         answerNextModal<QFontDialog>(
             [&](QFontDialog *dialog) {
@@ -190,8 +195,35 @@ private Q_SLOTS:
                 dialog->reject();
             },
             &found);
-        QCOMPARE(Pickers::pickFont(nullptr, initial), initial);
+        QCOMPARE(Pickers::pickFont(nullptr, initial), std::optional<QFont>());
         QVERIFY(found);
+    }
+
+    // Custom colours a user adds and the file dialog's history stay in
+    // memory: nothing of the toolkit's is written beside the program's own
+    // settings.
+    void toolkitDialogsWriteNoSettings()
+    {
+        const QString toolkitFile = QSettings(QSettings::UserScope, u"QtProject"_s).fileName();
+        const QString ownFile = INIT().fileName();
+        QFile::remove(toolkitFile);
+        ToolkitSettings::keepInMemory();
+        bool found = false;
+        answerNextModal<QColorDialog>(
+            [&](QColorDialog *dialog) {
+                QColorDialog::setCustomColor(3, QColor(1, 2, 3)); // "Add to custom colours"
+                dialog->setCurrentColor(QColor(1, 2, 3));
+                dialog->accept();
+            },
+            &found);
+        QCOMPARE(Pickers::pickColour(nullptr, QColor()), QColor(1, 2, 3));
+        QVERIFY(found);
+        QTemporaryDir folder;
+        answerNextModal<QFileDialog>([](QFileDialog *dialog) { dialog->reject(); }, &found);
+        FileDialogs::openFile(nullptr, folder.path(), u"Словари (*.wrd)"_s);
+        QVERIFY(found);
+        QVERIFY(!QFile::exists(toolkitFile));
+        QCOMPARE(INIT().fileName(), ownFile);
     }
 };
 

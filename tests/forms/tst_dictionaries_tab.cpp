@@ -15,6 +15,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -413,18 +414,19 @@ private Q_SLOTS:
         QCOMPARE(tab.rows().size(), 5);
         QCOMPARE(tab.selectedRow(), -1);
 
-        // Extra fields and text after the last comma go when a change is confirmed.
+        // Extra fields and text after the last comma, which the editor does
+        // not show, stay when a change is confirmed.
         tab.selectRow(3);
-        visit = answerEditor({});
+        visit = answerEditor({u"ones"_s});
         tab.key(Qt::Key_F4);
         QVERIFY(visit->found);
         QCOMPARE(visit->shown, (QStringList{u"one"_s, u"a"_s, u"b"_s, u"c"_s}));
-        QCOMPARE(tab.rows().at(3), u"one,a,b,c,"_s);
+        QCOMPARE(tab.rows().at(3), u"ones,a,b,c,extra,"_s);
         tab.selectRow(4);
         visit = answerEditor({});
         tab.click("BChange_Word");
         QCOMPARE(visit->shown, (QStringList{u"tail"_s, u"хвост"_s, QString(), QString()}));
-        QCOMPARE(tab.rows().at(4), u"tail,хвост,"_s);
+        QCOMPARE(tab.rows().at(4), u"tail,хвост,лишнее"_s);
 
         // Cancelled: the line stays.
         tab.selectRow(0);
@@ -571,7 +573,7 @@ private Q_SLOTS:
         tab.writeLines(tab.dictPath(0), {u"Cat,кошка,"_s, u"cat,кот,"_s, u"dog,собака,"_s, u"catalog,каталог,"_s});
         QVERIFY(tab.show());
         tab.window->move(123, 77);
-        tab.selectRow(3); // every search starts at the first row
+        tab.selectRow(3); // a search goes on after the selected row, round to the top
         tab.key(Qt::Key_F, Qt::ControlModifier);
         FindDialog *dialog = tab.findDialog();
         QVERIFY(QTest::qWaitForWindowActive(dialog));
@@ -593,6 +595,54 @@ private Q_SLOTS:
         QVERIFY(dialog->isVisible());
         QCOMPARE(dialog->text(), text);
         dialog->close();
+    }
+
+    // "Найти далее" moves on from the match to the next one and round.
+    void findNextMovesOn()
+    {
+        DictionariesTab tab;
+        tab.writeLines(tab.dictPath(0), {u"cat,кот,"_s, u"dog,собака,"_s, u"cat,кошка,"_s, u"sun,солнце,"_s});
+        QVERIFY(tab.show());
+        QList<int> found;
+        for (int i = 0; i < 3; ++i) {
+            QVERIFY(tab.activate());
+            tab.key(Qt::Key_F, Qt::ControlModifier);
+            QVERIFY(QTest::qWaitForWindowActive(tab.findDialog()));
+            if (i == 0)
+                tab.find(u"cat,"_s);
+            else
+                QTest::mouseClick(tab.findDialog()->findChild<QPushButton *>(u"findButton"_s), Qt::LeftButton);
+            found << tab.selectedRow();
+        }
+        QCOMPARE(found, (QList<int>{0, 2, 0}));
+    }
+
+    // A row that shows in part counts as visible: nothing scrolls.
+    void partlyVisibleRowDoesNotScroll()
+    {
+        DictionariesTab tab;
+        tab.writeDictionary(0, 60);
+        QVERIFY(tab.show());
+        QTreeWidget *list = tab.list();
+        const QRect viewport = list->viewport()->rect();
+        int partly = -1;
+        for (int row = 0; row < 60 && partly < 0; ++row) {
+            const QRect rect = list->visualItemRect(list->topLevelItem(row));
+            if (rect.intersects(viewport) && !viewport.contains(rect))
+                partly = row;
+        }
+        QVERIFY2(partly > 0, "no row shows in part at the list's bottom");
+        const int scrolled = list->verticalScrollBar()->value();
+        tab.child<QAction>("N7")->trigger();
+        tab.find(u"w%1,"_s.arg(partly));
+        QCOMPARE(tab.selectedRow(), partly);
+        QCOMPARE(list->verticalScrollBar()->value(), scrolled);
+
+        // Leaving the tab and coming back does not scroll either.
+        auto *pages = tab.child<QTabWidget>("PageControl1");
+        pages->setCurrentIndex(0);
+        pages->setCurrentIndex(1);
+        QCOMPARE(list->verticalScrollBar()->value(), scrolled);
     }
 
     void searchScrollsTheFoundRowIntoView()

@@ -7,13 +7,16 @@
 #include "forms/status_panels.h"
 #include "forms/up_down.h"
 
+#include <QApplication>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSlider>
 #include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
+#include <QTreeWidget>
 
 class TestGameBoard : public QObject
 {
@@ -161,6 +164,57 @@ private Q_SLOTS:
         QCOMPARE(f.child<Shape>("Shape1")->brushColor(), QColor(255, 0, 0));
     }
 
+    // A double click on a meaning is one answer, not two.
+    void doubleClickAnswersOnce()
+    {
+        MainWindowFixture f;
+        f.writeDictionary(0, 12);
+        TForm1 &window = f.open();
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTest::mouseClick(f.child<QPushButton>("BStart"), Qt::LeftButton);
+        const int turnsBefore = f.objects.state->turns;
+        const int row = meaningRowOf(f, activeRow(f));
+        QVERIFY(row >= 0);
+        // As the window system delivers a double click.
+        QLabel *meaning = label(f, 1, row);
+        const QPointF at = meaning->rect().center();
+        for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease,
+                                        QEvent::MouseButtonDblClick, QEvent::MouseButtonRelease}) {
+            const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
+            QMouseEvent event(type, at, meaning->mapToGlobal(at), Qt::LeftButton, held, Qt::NoModifier);
+            QApplication::sendEvent(meaning, &event);
+        }
+        QCOMPARE(f.objects.state->guessedCount, 1);
+        QCOMPARE(f.objects.state->turns, turnsBefore + 1);
+    }
+
+    // Keys 1 to 6 answer on the game page only; elsewhere they are typed.
+    void answerKeysOnlyOnTheGamePage()
+    {
+        MainWindowFixture f;
+        f.writeDictionary(0, 12, QString()); // rows "0,m0," to "11,m11,"
+        TForm1 &window = f.open();
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QTest::mouseClick(f.child<QPushButton>("BStart"), Qt::LeftButton);
+        const int turns = f.objects.state->turns;
+        QTest::keyClick(&window, Qt::Key_3);
+        QCOMPARE(f.objects.state->turns, turns + 1); // answered
+
+        auto *pages = f.child<QTabWidget>("PageControl1");
+        pages->setCurrentIndex(1);
+        auto *list = f.child<QTreeWidget>("ListView1");
+        QVERIFY(list->hasFocus());
+        QTest::keyClick(list, Qt::Key_5);
+        QCOMPARE(list->currentItem(), list->topLevelItem(5)); // the list's type-ahead: "5,m5,"
+        pages->setCurrentIndex(0);
+        QTest::mouseClick(f.child<QPushButton>("BStart"), Qt::LeftButton);
+        const int again = f.objects.state->turns;
+        QTest::keyClick(&window, Qt::Key_1);
+        QCOMPARE(f.objects.state->turns, again + 1);
+    }
+
     void columnShiftStopsAtTheBoardsEdge()
     {
         MainWindowFixture f;
@@ -196,6 +250,8 @@ private Q_SLOTS:
         QCOMPARE(f.objects.state->wordColumnBase, 67);
     }
 
+    // An up-down arrow acts on its press, repeats while held, and does
+    // nothing on its release or when the pointer has slid off.
     void holdingAnArrowHighlightsItsColumn()
     {
         MainWindowFixture f;
@@ -203,13 +259,35 @@ private Q_SLOTS:
         window.show();
         auto *upDown = f.child<UpDown>("UpDown2");
         QTest::mousePress(upDown->rightArrow(), Qt::LeftButton);
+        QCOMPARE(f.objects.state->meaningColumnLeft, 171);
         QCOMPARE(label(f, 1, 2)->palette().color(QPalette::Window), QColor(255, 255, 0));
         QCOMPARE(label(f, 0, 2)->palette().color(QPalette::Window), QColor(255, 128, 255));
+        QTest::qWait(UpDown::RepeatDelay / 2);
+        QCOMPARE(f.objects.state->meaningColumnLeft, 171); // not before the delay
+        QTRY_VERIFY_WITH_TIMEOUT(f.objects.state->meaningColumnLeft >= 175, 2000);
         QTest::mouseRelease(upDown->rightArrow(), Qt::LeftButton);
+        const int released = f.objects.state->meaningColumnLeft;
+        QTest::qWait(150);
+        QCOMPARE(f.objects.state->meaningColumnLeft, released);
         QCOMPARE(label(f, 1, 2)->palette().color(QPalette::Window), QColor(255, 128, 255));
-        QCOMPARE(f.objects.state->meaningColumnLeft, 171);
+
+        // A press that slides off the arrow stops there; the release far
+        // away adds nothing.
+        QToolButton *left = upDown->leftArrow();
+        QTest::mousePress(left, Qt::LeftButton);
+        QCOMPARE(f.objects.state->meaningColumnLeft, released - 2);
+        QTest::mouseMove(left, QPoint(left->width() + 40, left->height() + 40));
+        QMouseEvent away(QEvent::MouseMove, QPointF(left->width() + 40, left->height() + 40),
+                         left->mapToGlobal(QPointF(left->width() + 40, left->height() + 40)), Qt::NoButton,
+                         Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(left, &away);
+        QTest::qWait(UpDown::RepeatDelay + 150);
+        QTest::mouseRelease(left, Qt::LeftButton, {}, QPoint(left->width() + 40, left->height() + 40));
+        QCOMPARE(f.objects.state->meaningColumnLeft, released - 2);
     }
 
+    // A short click is one step of 600; held, the arrow repeats only after
+    // its delay.
     void speedArrowsStepAndRepeatWhileHeld()
     {
         MainWindowFixture f;
@@ -220,8 +298,13 @@ private Q_SLOTS:
         QTest::mouseClick(faster, Qt::LeftButton);
         QCOMPARE(speed->value(), 7100);
         QCOMPARE(f.child<QProgressBar>("ProgressBar1")->maximum(), (11000 - 7100 + 2000) / 10);
+        QTest::mousePress(faster, Qt::LeftButton);
+        QTest::qWait(120); // a click of a slow hand
+        QTest::mouseRelease(faster, Qt::LeftButton);
+        QCOMPARE(speed->value(), 7700);
 
         QTest::mousePress(f.child<QLabel>("Image3"), Qt::LeftButton);
+        QCOMPARE(speed->value(), 7100);
         QTRY_VERIFY(speed->value() <= 7100 - 3 * 600); // repeats every 50 ms while held
         QTest::mouseRelease(f.child<QLabel>("Image3"), Qt::LeftButton);
         const int released = speed->value();

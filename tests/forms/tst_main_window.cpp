@@ -7,6 +7,7 @@
 #include "forms/status_panels.h"
 #include "platform/tray_icon.h"
 
+#include <QImage>
 #include <QLabel>
 #include <QMenu>
 #include <QProgressBar>
@@ -100,6 +101,83 @@ private Q_SLOTS:
         QCOMPARE(window.pos(), start + QPoint(25, -12));
     }
 
+    // Press, release, press and drag: the second press arrives as a double
+    // click and still starts the drag.
+    void secondPressOfADoubleClickDrags()
+    {
+        MainWindowFixture f;
+        TForm1 &window = f.open();
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        auto *panel = f.child<QWidget>("Panel1");
+        const QPoint start = window.pos();
+        const QPoint press = panel->mapToGlobal(QPoint(5, 5));
+        sendMouse(panel, QEvent::MouseButtonPress, Qt::LeftButton, press);
+        sendMouse(panel, QEvent::MouseButtonRelease, Qt::LeftButton, press);
+        QCOMPARE(window.pos(), start);
+        sendMouse(panel, QEvent::MouseButtonDblClick, Qt::LeftButton, press);
+        QCOMPARE(f.objects.state->dragging, 1);
+        sendMouse(panel, QEvent::MouseMove, Qt::NoButton, press + QPoint(30, 10));
+        sendMouse(panel, QEvent::MouseButtonRelease, Qt::LeftButton, press + QPoint(40, 12));
+        QCOMPARE(window.pos(), start + QPoint(40, 12));
+    }
+
+    // A double click on a link of the about tab opens the page once.
+    void doubleClickOpensThePageOnce()
+    {
+        MainWindowFixture f;
+        TForm1 &window = f.open();
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        f.child<QTabWidget>("PageControl1")->setCurrentIndex(2);
+        for (const char *name : {"Label17", "Image6"}) {
+            f.opened.clear();
+            auto *link = f.child<QLabel>(name);
+            const QPoint at = link->mapToGlobal(link->rect().center());
+            // As the window system delivers a double click.
+            for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease,
+                                            QEvent::MouseButtonDblClick, QEvent::MouseButtonRelease})
+                sendMouse(link, type, Qt::LeftButton, at);
+            QCOMPARE(f.opened.size(), 1);
+            QTest::mouseClick(f.child<QLabel>(name), Qt::LeftButton);
+            QCOMPARE(f.opened.size(), 2); // a later click is a click again
+        }
+    }
+
+    // The frame as drawn: the minimise button's 18-point bold "-", the
+    // bottom-right corner exactly its picture, and status panels in dark
+    // text on grey, not the frame's white on blue.
+    void frameDetails()
+    {
+        MainWindowFixture f;
+        TForm1 &window = f.open();
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const QFont minimise = f.child<QPushButton>("Button1")->font();
+        QCOMPARE(minimise.pointSize(), 18);
+        QVERIFY(minimise.bold());
+
+        auto *corner = f.child<QLabel>("Image2");
+        const QImage picture = corner->pixmap().toImage().convertToFormat(QImage::Format_RGB32);
+        QVERIFY(!picture.isNull());
+        const QImage drawn = corner->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(drawn.size(), picture.size());
+        QCOMPARE(drawn, picture);
+
+        auto *status = f.child<StatusPanels>("StatusBar1");
+        auto *panel = status->findChild<QLabel *>(QStringLiteral("panel0"));
+        QCOMPARE(panel->palette().color(QPalette::WindowText), QColor(Qt::black));
+        QCOMPARE(panel->palette().color(QPalette::Window), QColor(212, 208, 200));
+        // A press on the corner drags the frame like the panel around it.
+        const QPoint start = window.pos();
+        const QPoint press = corner->mapToGlobal(QPoint(10, 10));
+        QWidget *under = window.childAt(window.mapFromGlobal(press));
+        QVERIFY(under && under != corner);
+        sendMouse(under, QEvent::MouseButtonPress, Qt::LeftButton, press);
+        sendMouse(under, QEvent::MouseButtonRelease, Qt::LeftButton, press + QPoint(-5, -6));
+        QCOMPARE(window.pos(), start + QPoint(-5, -6));
+    }
+
     void rightPressStartsNoDrag()
     {
         MainWindowFixture f;
@@ -167,7 +245,8 @@ private Q_SLOTS:
         QStringList captions;
         for (QAction *action : menu->actions())
             captions << (action->isSeparator() ? QStringLiteral("-") : action->text());
-        QCOMPARE(captions, (QStringList{QStringLiteral("Восстановить"), QStringLiteral("Словари"), QStringLiteral("-"),
+        QCOMPARE(captions, (QStringList{QStringLiteral("Восстановить"), QStringLiteral("Словари"),
+                                        QStringLiteral("Успехи"), QStringLiteral("-"),
                                         QStringLiteral("Посетить сайт авторов"), QStringLiteral("-"), QStringLiteral("Выход")}));
         QCOMPARE(window.trayIcon()->toolTip(), QStringLiteral("Lexomat"));
     }

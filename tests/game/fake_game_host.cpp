@@ -226,6 +226,11 @@ void FakeGameHost::RunFlashWindow()
     events << QStringLiteral("flash");
 }
 
+void FakeGameHost::RecordAnswer(const AnswerEvent &event)
+{
+    answers.push_back(event);
+}
+
 int FakeGameHost::markedRow(int column) const
 {
     const auto &rows = marked.at(static_cast<std::size_t>(column));

@@ -74,6 +74,7 @@ public:
     bool RepeatChecked() const override;
     void MinimiseToTray() override;
     void RunFlashWindow() override;
+    void RecordAnswer(const AnswerEvent &event) override;
 
     // Board queries.
     // The row whose label carries the active colour; -1 when none or several do.
@@ -120,6 +121,8 @@ public:
     QStringList events;
     bool excludeBox = false;
     bool repeatBox = false;
+    // The turns' outcomes, in order.
+    std::vector<AnswerEvent> answers;
 
 private:
     void setRepeatChecked(bool checked);

@@ -450,28 +450,31 @@ private Q_SLOTS:
         QCOMPARE(rig.host.progress.position, 0);
     }
 
+    // A press steps once; held, the arrow repeats after its delay; the
+    // release adds nothing.
     void speedArrows()
     {
         Rig rig({dictionary(10)});
         rig.engine.Image4MouseDown(2);
         QCOMPARE(rig.st().speedArrow, 3);
+        QCOMPARE(rig.host.speed, 7100);
+        QCOMPARE(rig.host.timer(Timer::Game).interval, 5900);
         QVERIFY(rig.host.timer(Timer::Repeat).enabled);
+        QCOMPARE(rig.host.timer(Timer::Repeat).interval, 400);
+        rig.engine.RepeatTimer();
         QCOMPARE(rig.host.timer(Timer::Repeat).interval, 50);
         rig.engine.RepeatTimer();
-        rig.engine.RepeatTimer();
-        QCOMPARE(rig.host.speed, 7700);
-        QCOMPARE(rig.host.timer(Timer::Game).interval, 5300);
-        rig.engine.Image4MouseUp(2);
         QCOMPARE(rig.host.speed, 8300);
         QCOMPARE(rig.host.timer(Timer::Game).interval, 4700);
+        rig.engine.Image4MouseUp(2);
+        QCOMPARE(rig.host.speed, 8300);
         QVERIFY(!rig.host.timer(Timer::Repeat).enabled);
 
         rig.engine.Image4MouseDown(0);
         QCOMPARE(rig.st().speedArrow, 1);
-        rig.engine.RepeatTimer();
         rig.engine.Image4MouseUp(0);
-        QCOMPARE(rig.host.speed, 7100);
-        QCOMPARE(rig.host.timer(Timer::Game).interval, 5900);
+        QCOMPARE(rig.host.speed, 7700);
+        QCOMPARE(rig.host.timer(Timer::Game).interval, 5300);
 
         rig.host.speed = 11000;
         rig.engine.Image4MouseDown(2);

@@ -7,6 +7,8 @@
 #include "import/word_import.h"
 #include "import/word_list.h"
 #include "tools/wrd/starter_course.h"
+#include "progress/folder_progress.h"
+#include "progress/progress_store.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -65,6 +67,17 @@ Commands:
       folder is created when it is missing. Either every new dictionary is
       written or none. The starter dictionaries are read from DIR, by
       default from those installed with lexomat-wrd.
+  progress FOLDER [--tsv] [--record FILE]
+      For every dictionary of FOLDER and in total: how many of its words
+      are new (never answered), being learnt and learnt (right often enough
+      in a row), and the answers Lexomat recorded for them, by kind: right,
+      wrong (another word's meaning), unanswered (the time ran out or
+      "Дальше"), hints, and shown in the learning mode. Each word counts
+      once, also when several dictionaries hold it. --tsv prints the same
+      as tab-separated columns with a header line, one line per dictionary
+      and a last line "total". The record is read from FILE, by default
+      from lexomat/progress.sqlite in the user's data folder
+      ($XDG_DATA_HOME, else ~/.local/share); it is never changed.
 
 Word lists (TEXTFILE) may take these forms, told apart by their content
 (KVTML and dictionaries also by the extension of their names):
@@ -387,6 +400,88 @@ int addStarterCourse(const QStringList &arguments, QTextStream &out, QTextStream
     return Done;
 }
 
+int showProgress(const QStringList &arguments, QTextStream &out, QTextStream &err)
+{
+    QString folderPath;
+    QString recordPath = ProgressStore::DefaultPath();
+    bool tsv = false;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString &argument = arguments[i];
+        if (argument == u"--tsv"_s) {
+            tsv = true;
+        } else if (argument == u"--record"_s) {
+            if (++i == arguments.size())
+                return usageError(err, u"--record needs a FILE"_s);
+            recordPath = arguments[i];
+        } else if (argument.startsWith(u"--"_s) || !folderPath.isEmpty()) {
+            return usageError(err, u"progress needs FOLDER [--tsv] [--record FILE]"_s);
+        } else {
+            folderPath = argument;
+        }
+    }
+    if (folderPath.isEmpty())
+        return usageError(err, u"progress needs FOLDER [--tsv] [--record FILE]"_s);
+    const QFileInfo info(folderPath);
+    if (!info.isDir())
+        return report(err, {{folderPath, 0, info.exists() ? u"not a folder"_s : u"no such folder"_s}});
+
+    ProgressMap record;
+    if (QFileInfo::exists(recordPath)) {
+        ProgressStore store;
+        if (store.Open(recordPath, ProgressStore::Mode::Read) != ProgressStore::OpenResult::Opened)
+            return report(err, {{recordPath, 0, store.ErrorText()}});
+        record = store.Words();
+        if (!store.ErrorText().isEmpty())
+            return report(err, {{recordPath, 0, store.ErrorText()}});
+    } else {
+        err << Program << u": no record at "_s << recordPath << u" yet; every word counts as new\n"_s;
+    }
+
+    const FolderWords folder = FolderWords::Read(folderPath);
+    struct Row
+    {
+        QString name;
+        WordsProgress progress;
+    };
+    QList<Row> rows;
+    for (const FolderWords::Dictionary &dictionary : folder.dictionaries)
+        rows.append({dictionary.name, Summarise(dictionary.words, record)});
+    rows.append({u"total"_s, Summarise(folder.AllWords(), record)});
+
+    const QStringList header{u"dictionary"_s, u"new"_s,   u"learning"_s,   u"learnt"_s, u"right"_s,
+                             u"wrong"_s,      u"unanswered"_s, u"hints"_s, u"shown"_s};
+    const auto cells = [](const Row &row) {
+        const StageCounts &s = row.progress.stages;
+        const AnswerCounts &a = row.progress.answers;
+        QStringList line{row.name};
+        for (const int n : {s.fresh, s.learning, s.learnt, a.right, a.wrong, a.unanswered, a.hints, a.shown})
+            line << QString::number(n);
+        return line;
+    };
+    if (tsv) {
+        out << header.join(u'\t') << u'\n';
+        for (const Row &row : std::as_const(rows))
+            out << cells(row).join(u'\t') << u'\n';
+        return Done;
+    }
+    // Aligned columns: the names to the left, the numbers to the right.
+    QList<QStringList> table{header};
+    for (const Row &row : std::as_const(rows))
+        table.append(cells(row));
+    QList<qsizetype> widths(header.size(), 0);
+    for (const QStringList &line : std::as_const(table)) {
+        for (qsizetype c = 0; c < line.size(); ++c)
+            widths[c] = std::max(widths[c], line[c].size());
+    }
+    for (const QStringList &line : std::as_const(table)) {
+        QString text = line[0].leftJustified(widths[0]);
+        for (qsizetype c = 1; c < line.size(); ++c)
+            text += u"  "_s + line[c].rightJustified(widths[c]);
+        out << text << u'\n';
+    }
+    return Done;
+}
+
 } // namespace
 
 int RunWrdCommand(const QStringList &arguments, QTextStream &out, QTextStream &err)
@@ -416,5 +511,7 @@ int RunWrdCommand(const QStringList &arguments, QTextStream &out, QTextStream &e
         return wrongCount(1) ? needs(u"FOLDER"_s) : checkFolder(rest[0], out, err);
     if (command == u"starter"_s)
         return addStarterCourse(rest, out, err);
+    if (command == u"progress"_s)
+        return showProgress(rest, out, err);
     return usageError(err, u"unknown command '"_s + command + u"'"_s);
 }

@@ -1,0 +1,483 @@
+#include "progress/progress_store.h"
+
+#include <QAtomicInt>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QStandardPaths>
+#include <QVariant>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// One step per schema version: what brings a record of the version before
+// it up to this one. A step runs whole or not at all.
+struct Migration
+{
+    int version;
+    QList<QString> statements;
+};
+
+const QList<Migration> &migrations()
+{
+    static const QList<Migration> steps{
+        {1,
+         {
+             // The outcomes themselves, in the order they came.
+             u"CREATE TABLE answers ("
+             "id INTEGER PRIMARY KEY, "
+             "time INTEGER NOT NULL, "
+             "dictionary TEXT NOT NULL, "
+             "word TEXT NOT NULL, "
+             "meaning1 TEXT NOT NULL, "
+             "meaning2 TEXT NOT NULL, "
+             "meaning3 TEXT NOT NULL, "
+             "kind TEXT NOT NULL CHECK (kind IN ('right', 'wrong', 'unanswered', 'hint', 'shown')))"_s,
+             // What they add up to per word, so that nothing needs to read
+             // every answer again.
+             u"CREATE TABLE words ("
+             "word TEXT NOT NULL, "
+             "meaning1 TEXT NOT NULL, "
+             "meaning2 TEXT NOT NULL, "
+             "meaning3 TEXT NOT NULL, "
+             "box INTEGER NOT NULL, "
+             "right INTEGER NOT NULL, "
+             "wrong INTEGER NOT NULL, "
+             "unanswered INTEGER NOT NULL, "
+             "hints INTEGER NOT NULL, "
+             "shown INTEGER NOT NULL, "
+             "last_time INTEGER NOT NULL, "
+             "PRIMARY KEY (word, meaning1, meaning2, meaning3)) WITHOUT ROWID"_s,
+             // And per local day.
+             u"CREATE TABLE days (day TEXT PRIMARY KEY, answers INTEGER NOT NULL) WITHOUT ROWID"_s,
+         }},
+    };
+    return steps;
+}
+
+// SQLite's result codes that say the file is not a sound database.
+bool isDamage(const QSqlError &error)
+{
+    const QString code = error.nativeErrorCode();
+    return code == u"11"_s || code == u"26"_s; // SQLITE_CORRUPT, SQLITE_NOTADB
+}
+
+QString describe(const QSqlError &error)
+{
+    return error.text().trimmed();
+}
+
+int scalar(const QSqlDatabase &db, const QString &sql, bool *ok)
+{
+    QSqlQuery query(db);
+    *ok = query.exec(sql) && query.next();
+    return *ok ? query.value(0).toInt() : 0;
+}
+
+// An empty text, never SQL's NULL: the driver binds a null QString as NULL.
+QString text(const QString &value)
+{
+    return value.isNull() ? QStringLiteral("") : value;
+}
+
+QString dayOf(qint64 time)
+{
+    return QDateTime::fromMSecsSinceEpoch(time).date().toString(Qt::ISODate);
+}
+
+} // namespace
+
+struct ProgressStore::Statements
+{
+    explicit Statements(const QSqlDatabase &db)
+        : find(db)
+        , addAnswer(db)
+        , putWord(db)
+        , addDay(db)
+    {
+    }
+
+    QSqlQuery find;
+    QSqlQuery addAnswer;
+    QSqlQuery putWord;
+    QSqlQuery addDay;
+};
+
+ProgressStore::ProgressStore()
+{
+    static QAtomicInt counter;
+    m_connection = u"lexomat-progress-"_s + QString::number(counter.fetchAndAddRelaxed(1));
+}
+
+ProgressStore::~ProgressStore()
+{
+    Close();
+}
+
+QString ProgressStore::DefaultPath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + u"/lexomat/progress.sqlite"_s;
+}
+
+bool ProgressStore::IsOpen() const
+{
+    return m_db && m_db->isOpen();
+}
+
+void ProgressStore::Close()
+{
+    m_statements.reset();
+    if (m_db) {
+        m_db->close();
+        m_db.reset();
+        QSqlDatabase::removeDatabase(m_connection);
+    }
+}
+
+ProgressStore::OpenResult ProgressStore::fail(const QString &text)
+{
+    m_error = text;
+    Close();
+    return OpenResult::Failed;
+}
+
+bool ProgressStore::connect(Mode mode)
+{
+    m_db = std::make_unique<QSqlDatabase>(QSqlDatabase::addDatabase(u"QSQLITE"_s, m_connection));
+    if (!m_db->isValid()) {
+        m_error = u"Qt's SQLite driver is not installed (Debian: libqt6sql6-sqlite)"_s;
+        return false;
+    }
+    m_db->setDatabaseName(m_path);
+    m_db->setConnectOptions(mode == Mode::Read ? u"QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=2000"_s
+                                               : u"QSQLITE_BUSY_TIMEOUT=2000"_s);
+    if (!m_db->open()) {
+        m_error = describe(m_db->lastError());
+        return false;
+    }
+    return true;
+}
+
+QString ProgressStore::damage(bool thorough) const
+{
+    QSqlQuery query(*m_db);
+    // Reading the schema reads the file's header and first page: enough to
+    // tell a file that is no record at all. The full check reads every page,
+    // which takes a tenth of a second for a large record.
+    if (!query.exec(thorough ? u"PRAGMA quick_check"_s : u"SELECT count(*) FROM sqlite_master"_s))
+        return isDamage(query.lastError()) ? describe(query.lastError()) : QString();
+    if (!thorough)
+        return {};
+    QStringList problems;
+    while (query.next())
+        problems << query.value(0).toString();
+    if (problems == QStringList{u"ok"_s})
+        return {};
+    return problems.isEmpty() ? u"the check found nothing to read"_s : problems.join(u"; "_s);
+}
+
+bool ProgressStore::renew()
+{
+    Close();
+    if (!moveDamagedAside() || !connect(m_mode) || !setUp()) {
+        Close();
+        return false;
+    }
+    return true;
+}
+
+bool ProgressStore::renewIfDamaged(const QSqlError &error)
+{
+    return m_mode == Mode::Record && isDamage(error) && renew();
+}
+
+bool ProgressStore::moveDamagedAside()
+{
+    const QString stamp = QDateTime::currentDateTime().toString(u"yyyyMMdd-HHmmss"_s);
+    QString copy = m_path + u".damaged-"_s + stamp;
+    for (int n = 2; QFileInfo::exists(copy); ++n)
+        copy = m_path + u".damaged-"_s + stamp + u'-' + QString::number(n);
+    if (!QFile::rename(m_path, copy)) {
+        m_error = u"the damaged record cannot be moved aside to "_s + copy;
+        return false;
+    }
+    // The journal belongs to the damaged file and goes with it; the shared
+    // memory index is rebuilt from it by whoever opens the copy.
+    if (QFileInfo::exists(m_path + u"-wal"_s))
+        QFile::rename(m_path + u"-wal"_s, copy + u"-wal"_s);
+    QFile::remove(m_path + u"-shm"_s);
+    m_damagedCopy = copy;
+    return true;
+}
+
+ProgressStore::OpenResult ProgressStore::Open(const QString &path, Mode mode)
+{
+    Close();
+    m_path = path;
+    m_mode = mode;
+    m_damagedCopy.clear();
+    m_error.clear();
+
+    if (mode == Mode::Read && !QFileInfo(path).isFile())
+        return fail(u"no record at "_s + path);
+    if (mode == Mode::Record && !QDir().mkpath(QFileInfo(path).absolutePath()))
+        return fail(u"the folder "_s + QFileInfo(path).absolutePath() + u" cannot be made"_s);
+    if (QFileInfo(path).isDir())
+        return fail(path + u" is a folder"_s);
+    if (!connect(mode))
+        return fail(m_error);
+
+    bool renewed = false;
+    const QString damaged = damage(mode == Mode::Read);
+    if (!damaged.isEmpty()) {
+        if (mode == Mode::Read)
+            return fail(u"the record is damaged: "_s + damaged);
+        Close();
+        if (!moveDamagedAside() || !connect(mode))
+            return fail(m_error);
+        renewed = true;
+    }
+
+    bool ok = false;
+    const int version = scalar(*m_db, u"PRAGMA user_version"_s, &ok);
+    if (!ok)
+        return fail(describe(m_db->lastError()));
+    if (version > SchemaVersion)
+        return fail(u"the record was written by a newer Lexomat (record version %1)"_s.arg(version));
+
+    if (mode == Mode::Record) {
+        if (!setUp())
+            return fail(m_error);
+    } else if (version != SchemaVersion && version != 0) {
+        return fail(u"the record is of an older version; starting Lexomat brings it up to date"_s);
+    }
+    return renewed ? OpenResult::Renewed : OpenResult::Opened;
+}
+
+bool ProgressStore::setUp()
+{
+    QSqlQuery journal(*m_db);
+    if (!journal.exec(u"PRAGMA journal_mode = WAL"_s) || !journal.next()
+        || journal.value(0).toString().compare(u"wal"_s, Qt::CaseInsensitive) != 0) {
+        m_error = u"the record cannot keep a write-ahead journal: "_s + describe(journal.lastError());
+        return false;
+    }
+    // A statement still running would keep the migration from committing.
+    journal.finish();
+    // In a write-ahead journal every commit survives a crash of the program
+    // without waiting for the disk; only a power cut could lose the last
+    // answers, never the file.
+    QSqlQuery(*m_db).exec(u"PRAGMA synchronous = NORMAL"_s);
+    return migrate() && prepare();
+}
+
+bool ProgressStore::migrate()
+{
+    bool ok = false;
+    const int current = scalar(*m_db, u"PRAGMA user_version"_s, &ok);
+    if (!ok) {
+        m_error = describe(m_db->lastError());
+        return false;
+    }
+    for (const Migration &step : migrations()) {
+        if (step.version <= current)
+            continue;
+        if (!m_db->transaction()) {
+            m_error = describe(m_db->lastError());
+            return false;
+        }
+        QSqlQuery query(*m_db);
+        bool done = true;
+        for (const QString &statement : step.statements)
+            done = done && query.exec(statement);
+        done = done && query.exec(u"PRAGMA user_version = %1"_s.arg(step.version));
+        if (!done) {
+            m_error = describe(query.lastError());
+            m_db->rollback();
+            return false;
+        }
+        if (!m_db->commit()) {
+            m_error = describe(m_db->lastError());
+            m_db->rollback();
+            return false;
+        }
+    }
+    return true;
+}
+
+bool ProgressStore::prepare()
+{
+    m_statements = std::make_unique<Statements>(*m_db);
+    Statements &s = *m_statements;
+    const bool ok =
+        s.find.prepare(u"SELECT box, right, wrong, unanswered, hints, shown, last_time FROM words "
+                       "WHERE word = ? AND meaning1 = ? AND meaning2 = ? AND meaning3 = ?"_s)
+        && s.addAnswer.prepare(u"INSERT INTO answers (time, dictionary, word, meaning1, meaning2, meaning3, kind) "
+                               "VALUES (?, ?, ?, ?, ?, ?, ?)"_s)
+        && s.putWord.prepare(u"INSERT OR REPLACE INTO words (word, meaning1, meaning2, meaning3, box, right, wrong, "
+                             "unanswered, hints, shown, last_time) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"_s)
+        && s.addDay.prepare(u"INSERT INTO days (day, answers) VALUES (?, 1) "
+                            "ON CONFLICT (day) DO UPDATE SET answers = answers + 1"_s);
+    if (!ok) {
+        m_error = describe(m_db->lastError());
+        m_statements.reset();
+    }
+    return ok;
+}
+
+bool ProgressStore::Record(const AnswerEvent &event, const QString &dictionary, qint64 time)
+{
+    if (!IsOpen() || !m_statements) {
+        m_error = u"the record is not open for writing"_s;
+        return false;
+    }
+    if (event.english.isEmpty())
+        return true;
+    QSqlError error;
+    if (write(event, dictionary, time, error))
+        return true;
+    m_error = describe(error);
+    // Damage that the opening could not see shows when a write reaches it:
+    // the damaged file is put aside and the answer goes into a fresh record.
+    if (!renewIfDamaged(error))
+        return false;
+    if (write(event, dictionary, time, error))
+        return true;
+    m_error = describe(error);
+    return false;
+}
+
+bool ProgressStore::write(const AnswerEvent &event, const QString &dictionary, qint64 time, QSqlError &error)
+{
+    Statements &s = *m_statements;
+    const WordKey key = WordKey::FromEvent(event);
+    const auto bindKey = [&key](QSqlQuery &query, int first) {
+        query.bindValue(first, text(key.english));
+        for (int i = 0; i < 3; ++i)
+            query.bindValue(first + 1 + i, text(key.meanings[static_cast<std::size_t>(i)]));
+    };
+    const auto failed = [this, &error](QSqlQuery *query) {
+        error = query ? query->lastError() : m_db->lastError();
+        if (query)
+            query->finish();
+        m_db->rollback();
+        return false;
+    };
+
+    if (!m_db->transaction())
+        return failed(nullptr);
+
+    bindKey(s.find, 0);
+    if (!s.find.exec())
+        return failed(&s.find);
+    WordProgress word;
+    if (s.find.next()) {
+        word.box = s.find.value(0).toInt();
+        word.right = s.find.value(1).toInt();
+        word.wrong = s.find.value(2).toInt();
+        word.unanswered = s.find.value(3).toInt();
+        word.hints = s.find.value(4).toInt();
+        word.shown = s.find.value(5).toInt();
+        word.lastTime = s.find.value(6).toLongLong();
+    } else if (s.find.lastError().isValid()) {
+        return failed(&s.find);
+    }
+    s.find.finish();
+    word.Add(event.kind, time);
+
+    s.addAnswer.bindValue(0, time);
+    s.addAnswer.bindValue(1, text(dictionary));
+    bindKey(s.addAnswer, 2);
+    s.addAnswer.bindValue(6, KindName(event.kind));
+    if (!s.addAnswer.exec())
+        return failed(&s.addAnswer);
+
+    bindKey(s.putWord, 0);
+    const int values[] = {word.box, word.right, word.wrong, word.unanswered, word.hints, word.shown};
+    for (int i = 0; i < 6; ++i)
+        s.putWord.bindValue(4 + i, values[i]);
+    s.putWord.bindValue(10, word.lastTime);
+    if (!s.putWord.exec())
+        return failed(&s.putWord);
+
+    s.addDay.bindValue(0, dayOf(time));
+    if (!s.addDay.exec())
+        return failed(&s.addDay);
+
+    if (!m_db->commit())
+        return failed(nullptr);
+    return true;
+}
+
+QHash<WordKey, WordProgress> ProgressStore::Words()
+{
+    QHash<WordKey, WordProgress> words;
+    m_error.clear();
+    if (!IsOpen())
+        return words;
+    QSqlQuery query(*m_db);
+    query.setForwardOnly(true);
+    bool ok = query.exec(u"SELECT word, meaning1, meaning2, meaning3, box, right, wrong, unanswered, hints, shown, "
+                         "last_time FROM words"_s);
+    while (ok && query.next()) {
+        WordKey key{query.value(0).toString(),
+                    {query.value(1).toString(), query.value(2).toString(), query.value(3).toString()}};
+        WordProgress &word = words[key];
+        word.box = query.value(4).toInt();
+        word.right = query.value(5).toInt();
+        word.wrong = query.value(6).toInt();
+        word.unanswered = query.value(7).toInt();
+        word.hints = query.value(8).toInt();
+        word.shown = query.value(9).toInt();
+        word.lastTime = query.value(10).toLongLong();
+    }
+    // A read that stopped early is no answer: nothing, and why.
+    if (query.lastError().isValid()) {
+        const QSqlError error = query.lastError();
+        m_error = describe(error);
+        query.finish();
+        words.clear();
+        renewIfDamaged(error);
+    }
+    return words;
+}
+
+QList<int> ProgressStore::AnswersPerDay(QDate last, int days)
+{
+    QList<int> counts(std::max(days, 0), 0);
+    if (!IsOpen() || days <= 0)
+        return counts;
+    const QDate first = last.addDays(-(days - 1));
+    QSqlQuery query(*m_db);
+    query.setForwardOnly(true);
+    query.prepare(u"SELECT day, answers FROM days WHERE day BETWEEN ? AND ?"_s);
+    query.bindValue(0, first.toString(Qt::ISODate));
+    query.bindValue(1, last.toString(Qt::ISODate));
+    bool ok = query.exec();
+    while (ok && query.next()) {
+        const qint64 index = first.daysTo(QDate::fromString(query.value(0).toString(), Qt::ISODate));
+        if (index >= 0 && index < days)
+            counts[index] = query.value(1).toInt();
+    }
+    if (query.lastError().isValid()) {
+        const QSqlError error = query.lastError();
+        m_error = describe(error);
+        query.finish();
+        counts.fill(0);
+        renewIfDamaged(error);
+    }
+    return counts;
+}
+
+qint64 ProgressStore::AnswerCount() const
+{
+    if (!IsOpen())
+        return 0;
+    QSqlQuery query(*m_db);
+    return query.exec(u"SELECT count(*) FROM answers"_s) && query.next() ? query.value(0).toLongLong() : 0;
+}
