@@ -74,12 +74,27 @@ void DictLibrary::open(const QString &path)
 
 int DictLibrary::Scan()
 {
-    const QFileInfo info(folder);
-    if (!info.isDir() || !info.isReadable()) {
+    const std::optional<std::vector<qint64>> numbers = ListNumbers(folder);
+    if (!numbers) {
         fileCount = -1;
         m_numbers.clear();
         return fileCount;
     }
+    m_numbers = *numbers;
+
+    // More entries than the list holds: the lowest numbers are kept.
+    const auto kept = std::min<std::size_t>(m_numbers.size(), MaxNames);
+    for (std::size_t j = 0; j < names.size(); ++j)
+        names[j] = j < kept ? canonicalName(m_numbers[j]) : QString();
+    fileCount = static_cast<std::int32_t>(kept);
+    return fileCount;
+}
+
+std::optional<std::vector<qint64>> DictLibrary::ListNumbers(const QString &folder)
+{
+    const QFileInfo info(folder);
+    if (!info.isDir() || !info.isReadable())
+        return std::nullopt;
     const QStringList entries = QDir(folder).entryList(
         QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Unsorted);
     std::vector<qint64> numbers;
@@ -95,14 +110,12 @@ int DictLibrary::Scan()
         numbers.push_back(number);
     }
     std::sort(numbers.begin(), numbers.end());
-    m_numbers = numbers;
+    return numbers;
+}
 
-    // More entries than the list holds: the lowest numbers are kept.
-    const auto kept = std::min<std::size_t>(numbers.size(), MaxNames);
-    for (std::size_t j = 0; j < names.size(); ++j)
-        names[j] = j < kept ? canonicalName(numbers[j]) : QString();
-    fileCount = static_cast<std::int32_t>(kept);
-    return fileCount;
+QString DictLibrary::CanonicalName(qint64 number)
+{
+    return canonicalName(number);
 }
 
 int DictLibrary::IndexOf(const QString &path) const

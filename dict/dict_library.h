@@ -6,6 +6,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <vector>
 
 // The dictionary folder: its sorted list of "tom_<n>.wrd" names and the
@@ -42,6 +43,12 @@ public:
     // The number formed by the ASCII digits of a file name, 0 without digits;
     // -1 when the digits exceed the range of a signed 32-bit integer.
     static qint64 NumberInName(QStringView name);
+    // "tom_<number>.wrd".
+    static QString CanonicalName(qint64 number);
+    // The sorted numbers of every dictionary entry of folder, as a scan
+    // lists them (also beyond the first MaxNames); none when the folder
+    // cannot be listed. Nothing is opened or created.
+    static std::optional<std::vector<qint64>> ListNumbers(const QString &folder);
 
     std::array<QString, MaxNames> names;
     QString folder;

@@ -11,6 +11,12 @@ std::function<QString(const QString &, const QString &)> &fileHandler()
     return handler;
 }
 
+std::function<QString(const QString &, const QString &)> &saveHandler()
+{
+    static std::function<QString(const QString &, const QString &)> handler;
+    return handler;
+}
+
 QString &lastChosenName()
 {
     static QString name;
@@ -73,4 +79,28 @@ QString FileDialogs::openFile(QWidget *parent, const QString &folder, const QStr
 void FileDialogs::setHandler(std::function<QString(const QString &, const QString &)> handler)
 {
     fileHandler() = std::move(handler);
+}
+
+QString FileDialogs::saveFile(QWidget *parent, const QString &suggestedPath, const QString &filter)
+{
+    if (const auto &handler = saveHandler())
+        return handler(suggestedPath, filter);
+
+    const QFileInfo suggested(suggestedPath);
+    QFileDialog dialog(parent, QString(), suggested.absolutePath());
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    const QStringList filters = nameFilters(filter);
+    dialog.setNameFilters(filters);
+    if (!filters.isEmpty())
+        dialog.setDefaultSuffix(defaultSuffix(filters.constFirst()));
+    dialog.selectFile(suggested.fileName());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+void FileDialogs::setSaveHandler(std::function<QString(const QString &, const QString &)> handler)
+{
+    saveHandler() = std::move(handler);
 }

@@ -73,6 +73,11 @@ public:
     void N7Click();
     void FindDialog1Find();
     void ListView1ColumnClick();
+    // Words from other trainers and spreadsheets: the preview, then the
+    // words into the folder; the current dictionary as a spreadsheet.
+    void ImportFile(const QString &path);
+    void NImportClick();
+    void NExportClick();
 
     // Game tab.
     void UpDown1Click(int tag, bool rightArrow);
@@ -166,6 +171,8 @@ private:
     bool refuseUnreadable();
     void selectRow(int row);
     int selectedRow() const;
+    // Where the import and export dialogs open: the folder of the last file.
+    QString transferFolder() const;
     void tellAboutRecord(const QString &text);
     void tellIfRenewed();
 
@@ -184,6 +191,7 @@ private:
     QList<QAction *> m_pronounceItems;
     QAction *m_gamePronounceItem = nullptr;
     bool m_activated = false;
+    QString m_transferFolder;
     // The label whose double click is under way: its release is not a click.
     QObject *m_doubleClicked = nullptr;
     std::unique_ptr<ProgressStore> m_progress;

@@ -8,6 +8,7 @@
 #include "dict/dict_library.h"
 #include "forms/add_dialog.h"
 #include "forms/file_dialog.h"
+#include "forms/file_drop.h"
 #include "forms/file_notices.h"
 #include "forms/find_dialog.h"
 #include "forms/message_box.h"
@@ -117,6 +118,11 @@ void TForm1::setUpDictionariesTab()
     addItem("N7", QStringLiteral("Найти"), QKeySequence(Qt::CTRL | Qt::Key_F), [this] { N7Click(); });
     m_listMenu->addSeparator()->setObjectName(QStringLiteral("N16"));
     addItem("N15", QStringLiteral("Успехи"), QKeySequence(), [this] { ShowProgressWindow(); });
+    m_listMenu->addSeparator()->setObjectName(QStringLiteral("NTransfer"));
+    addItem("NImport", QStringLiteral("Импорт…"), QKeySequence(), [this] { NImportClick(); });
+    addItem("NExport", QStringLiteral("Экспорт…"), QKeySequence(), [this] { NExportClick(); });
+    // A word list dropped anywhere on the tab is imported.
+    new FileDropTarget(m_ui->TabSheet2, [this](const QString &path) { ImportFile(path); });
     connect(list, &QWidget::customContextMenuRequested, this,
             [this, list](const QPoint &pos) { m_listMenu->popup(onScreen(list->viewport(), pos)); });
 

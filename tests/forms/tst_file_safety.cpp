@@ -14,7 +14,10 @@
 #include "dict/dict_library.h"
 #include "dict/save_rescue.h"
 #include "forms/add_dialog.h"
+#include "forms/file_dialog.h"
+#include "forms/import_dialog.h"
 
+#include <QAction>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSettings>
@@ -252,6 +255,68 @@ private Q_SLOTS:
         QCOMPARE(after.bytes, before.bytes);
         QCOMPARE(after.mode, before.mode);
         QVERIFY(!QFile::exists(w.dictPath(0)));
+    }
+
+    // An import that cannot write every dictionary it needs writes none:
+    // the dictionaries it had filled already are put back, and the learner
+    // is told which file stopped it.
+    void importThatCannotWriteChangesNothing_data()
+    {
+        QTest::addColumn<bool>("readOnlyFolder");
+        QTest::addColumn<int>("words");
+        QTest::addColumn<QString>("told");
+        // 60 words fit into tom_0, 50 into tom_1; more need a new tom_2.
+        QTest::newRow("read-only dictionary") << false << 80 << u"словарь «%1/dict/tom_1.wrd»: нет прав доступа."_s;
+        QTest::newRow("folder that takes no new dictionary") << true << 120 << u"словари в папку «%1/dict»."_s;
+    }
+
+    void importThatCannotWriteChangesNothing()
+    {
+        QFETCH(bool, readOnlyFolder);
+        QFETCH(int, words);
+        QFETCH(QString, told);
+        Window &w = *m_window;
+        QByteArray list;
+        for (int i = 0; i < words; ++i)
+            list += "new" + QByteArray::number(i) + ";\xD0\xB4\xD0\xB0\n"; // да
+        const QString listPath = w.folder() + u"/words.csv"_s;
+        QFile file(listPath);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(list);
+        file.close();
+        if (!readOnlyFolder)
+            setMode(w.dictPath(1), 0444);
+        prepare();
+        if (readOnlyFolder)
+            setMode(w.folder() + u"/dict"_s, 0555);
+        const FileState first = FileState::of(w.dictPath(0));
+        const FileState second = FileState::of(w.dictPath(1));
+        check(Unprivileged::run([&w, &listPath, &told] {
+            UNPRIV_CHECK(w.show());
+            FileDialogs::setHandler([&listPath](const QString &, const QString &) { return listPath; });
+            bool previewed = false;
+            answerNextModal<TImportDialog>(
+                [](TImportDialog *preview) {
+                    QTest::mouseClick(preview->findChild<QPushButton *>(u"ImportButton"_s), Qt::LeftButton);
+                },
+                &previewed);
+            w.window->findChild<QAction *>(u"NImport"_s)->trigger();
+            FileDialogs::setHandler({});
+            UNPRIV_CHECK(previewed);
+            UNPRIV_CHECK(w.messages.size() == 1);
+            UNPRIV_CHECK(w.messages.first() == u"Информация|Не удалось записать "_s + told.arg(w.folder())
+                                                   + u"\nСлова не импортированы, словари остались такими, как были."_s);
+            UNPRIV_CHECK(w.current() == w.dictPath(0));
+            UNPRIV_CHECK(w.rows() == 10);
+            w.window->close();
+            return QString();
+        }));
+        // Put back, possibly as a new file: the same bytes and mode.
+        for (const auto &[path, state] : {std::pair{w.dictPath(0), first}, std::pair{w.dictPath(1), second}}) {
+            QCOMPARE(FileState::of(path).bytes, state.bytes);
+            QCOMPARE(FileState::of(path).mode, state.mode);
+        }
+        QCOMPARE(QDir(w.folder() + u"/dict"_s).entryList(QDir::Files), (QStringList{u"tom_0.wrd"_s, u"tom_1.wrd"_s}));
     }
 
     // A damaged settings file never stops the window; what could be read is

@@ -4,6 +4,8 @@
 #include "dict/random.h"
 #include "dict/word_file.h"
 #include "dict/word_store.h"
+#include "import/csv_export.h"
+#include "import/word_import.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,6 +17,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <limits>
 #include <set>
 #include <vector>
@@ -337,3 +340,91 @@ QString namesInFolder(const QByteArray &data, const QString &folder)
 }
 
 } // namespace
+
+namespace {
+
+// What a field of a dictionary line may be: what the word editor could
+// have stored.
+QString fieldFault(const QString &field)
+{
+    if (field.isEmpty())
+        return u"an empty field"_s;
+    if (field.size() > WordList::MaxFieldLength)
+        return u"a field of %1 characters"_s.arg(field.size());
+    if (WordList::Trimmed(field) != field)
+        return u"blanks around [%1]"_s.arg(units(field));
+    for (const QChar ch : field) {
+        if (ch == u',' || ch.unicode() < 32 || ch.unicode() == 0x2028)
+            return u"a comma or control character in [%1]"_s.arg(units(field));
+    }
+    return {};
+}
+
+bool hasCyrillic(QStringView text)
+{
+    return std::any_of(text.begin(), text.end(), [](QChar ch) { return ch.unicode() >= 0x0400 && ch.unicode() <= 0x052F; });
+}
+
+} // namespace
+
+namespace FuzzChecks {
+
+QString wordImport(const QByteArray &data)
+{
+    if (data.isEmpty())
+        return {};
+    static const std::array<QString, 4> names{u"list.txt"_s, u"list.csv"_s, u"list.kvtml"_s, u"list.tsv"_s};
+    const QString name = names[static_cast<uchar>(data[0]) % names.size()];
+    const WordImport::Result read = WordImport::Read(data.mid(1), name);
+
+    int previousLine = 0;
+    for (const WordEntry &entry : read.entries) {
+        if (entry.line < 1 || entry.line < previousLine)
+            return u"entry of line %1 after line %2"_s.arg(entry.line).arg(previousLine);
+        previousLine = entry.line;
+        if (entry.meanings.size() > WordList::MaxMeanings)
+            return u"%1 meanings at line %2"_s.arg(entry.meanings.size()).arg(entry.line);
+        for (const QString &field : QStringList{entry.word} + entry.meanings) {
+            if (const QString fault = fieldFault(field); !fault.isEmpty())
+                return fault + u" at line %1"_s.arg(entry.line);
+        }
+        // The game reads back exactly what was imported.
+        const QString line = WordList::ToDictionaryLine(entry);
+        BWORDW record;
+        record.ParseLine(u',', line);
+        if (static_cast<qsizetype>(record.filled) != 1 + entry.meanings.size() || record.FieldText(0) != entry.word)
+            return u"the game reads [%1] otherwise"_s.arg(units(line));
+        for (qsizetype i = 0; i < entry.meanings.size(); ++i) {
+            if (record.FieldText(static_cast<int>(i + 1)) != entry.meanings[i])
+                return u"the game reads meaning %1 of [%2] otherwise"_s.arg(i + 1).arg(units(line));
+        }
+    }
+    for (const WordListProblem &problem : read.problems) {
+        if (problem.line < 0)
+            return u"a problem at line %1"_s.arg(problem.line);
+    }
+
+    // What is exported as a table reads back as the same lines, unless the
+    // reader is meant to change it: a Russian word first is turned round,
+    // column names in the first row are passed over, sound references go.
+    if (read.entries.isEmpty())
+        return {};
+    for (const WordEntry &entry : read.entries) {
+        if (hasCyrillic(entry.word))
+            return {};
+        for (const QString &field : QStringList{entry.word} + entry.meanings) {
+            if (field.contains(u"[sound:"_s, Qt::CaseInsensitive))
+                return {};
+        }
+    }
+    const WordEntry &first = read.entries.first();
+    if (WordImport::IsHeadingRow(QStringList{first.word} + first.meanings))
+        return {};
+    const QStringList lines = WordList::ToDictionaryLines(read.entries);
+    const WordImport::Result back = WordImport::Read(CsvExport::Encode(lines), u"export.csv"_s);
+    if (!back.problems.isEmpty())
+        return u"the exported table reads with a problem: "_s + back.problems.first().Message();
+    return compareLines(lines, WordList::ToDictionaryLines(back.entries));
+}
+
+} // namespace FuzzChecks

@@ -24,4 +24,10 @@ QString wordRecords(const QByteArray &data);
 // that the dictionary library opens, scans and walks.
 QString folderNames(const QByteArray &data, const QString &workFolder);
 
+// The first byte picks a file name (text, CSV, KVTML, tab list), the rest
+// is read by the word importer: every word it yields is one the word editor
+// could have stored and the game reads back as imported, and its table
+// export reads back as the same lines.
+QString wordImport(const QByteArray &data);
+
 } // namespace FuzzChecks

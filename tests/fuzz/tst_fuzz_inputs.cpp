@@ -67,6 +67,18 @@ private Q_SLOTS:
         QVERIFY2(problem.isEmpty(), qPrintable(problem));
     }
 
+    void wordImport_data()
+    {
+        QTest::addColumn<QString>("file");
+        addRows(u"word_import"_s);
+    }
+    void wordImport()
+    {
+        QFETCH(QString, file);
+        const QString problem = FuzzChecks::wordImport(contents(file));
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    }
+
     void folderNames_data()
     {
         QTest::addColumn<QString>("file");

@@ -90,6 +90,7 @@ private Q_SLOTS:
     void badInputWritesNothing_data();
     void badInputWritesNothing();
     void roundTripsAWordList();
+    void importsSpreadsheetsAndOtherTrainers();
     void exportReadsWithoutCreating();
     void exportWarnsAboutWhatItLeavesOut();
     void checkNamesFaults();
@@ -207,6 +208,37 @@ void TestLexomatWrd::roundTripsAWordList()
         const QString name = u"/tom_"_s + QString::number(n) + u".wrd"_s;
         QCOMPARE(readBytes(dir.filePath(u"copy"_s + name)), readBytes(dir.filePath(u"dict"_s + name)));
     }
+}
+
+void TestLexomatWrd::importsSpreadsheetsAndOtherTrainers()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    // Windows-1251, ';', quoted fields and a row of headings, as an older
+    // spreadsheet program saves it.
+    writeBytes(dir.filePath(u"old.csv"_s), "English;Russian\r\n\"cat\";\"\xEA\xEE\xF2\"\r\n\xE4\xEE\xEC;house\r\n"_ba);
+    writeBytes(dir.filePath(u"deck.kvtml"_s),
+               QString(u"<?xml version=\"1.0\"?><kvtml version=\"2.0\"><identifiers>"
+                       "<identifier id=\"0\"><locale>en</locale></identifier>"
+                       "<identifier id=\"1\"><locale>ru</locale></identifier></identifiers><entries>"
+                       "<entry id=\"0\"><translation id=\"0\"><text>run</text></translation>"
+                       "<translation id=\"1\"><text>бежать/управлять</text></translation></entry>"
+                       "</entries></kvtml>"_s).toUtf8());
+    const Result csv = runWrd({u"import"_s, u"old.csv"_s, u"dict"_s}, dir.path());
+    QCOMPARE(csv.code, 0);
+    QCOMPARE(csv.out, u"2 words added:\n  2 to dict/tom_0.wrd (new)\n"_s);
+    const Result kvtml = runWrd({u"import"_s, u"deck.kvtml"_s, u"dict"_s}, dir.path());
+    QCOMPARE(kvtml.code, 0);
+    QCOMPARE(WordFile(dir.filePath(u"dict/tom_0.wrd"_s)).lines,
+             (QStringList{u"cat,кот,"_s, u"house,дом,"_s, u"run,бежать,управлять,"_s}));
+
+    // A fault anywhere: nothing is written.
+    writeBytes(dir.filePath(u"bad.csv"_s), "a,b\nc,\"d, e\"\n"_ba);
+    const QMap<QString, QByteArray> before = snapshot(dir.filePath(u"dict"_s));
+    const Result bad = runWrd({u"import"_s, u"bad.csv"_s, u"dict"_s}, dir.path());
+    QCOMPARE(bad.code, 1);
+    QVERIFY2(bad.err.startsWith(u"bad.csv:2: meaning 1 \u00ABd, e\u00BB holds a comma"_s), qPrintable(bad.err));
+    QCOMPARE(snapshot(dir.filePath(u"dict"_s)), before);
 }
 
 void TestLexomatWrd::exportReadsWithoutCreating()
@@ -565,6 +597,8 @@ void TestLexomatWrd::importLeavesADictionaryItMayNotWriteAlone()
         const QString err = QString::fromUtf8(process.readAllStandardError());
         UNPRIV_CHECK(process.exitCode() == 1);
         UNPRIV_CHECK(err.contains(u"nothing was imported"_s));
+        // The dictionary it could not write was never changed.
+        UNPRIV_CHECK(!err.contains(u"could not be put back"_s));
         return QString();
     });
     QVERIFY2(answer.isEmpty(), qPrintable(answer));

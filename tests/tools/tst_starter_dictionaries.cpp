@@ -3,7 +3,7 @@
 
 #include "dict/word_file.h"
 #include "dict/word_store.h"
-#include "tools/wrd/word_list.h"
+#include "import/word_import.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -46,7 +46,7 @@ QStringList courseWords()
 {
     QStringList words;
     for (const QString &name : listFiles()) {
-        const WordList::Parsed parsed = WordList::Parse(readAll(ListsDir + u'/' + name), name);
+        const WordImport::Result parsed = WordImport::Read(readAll(ListsDir + u'/' + name), name);
         for (const WordEntry &entry : parsed.entries)
             words.append(entry.word.toLower());
     }
@@ -240,7 +240,7 @@ void TestStarterDictionaries::dictionaryHoldsItsList()
     QFETCH(QString, path);
     QFile text(list);
     QVERIFY(text.open(QIODevice::ReadOnly));
-    const WordList::Parsed parsed = WordList::Parse(text.readAll(), list);
+    const WordImport::Result parsed = WordImport::Read(text.readAll(), list);
     QVERIFY2(parsed.problems.isEmpty(), qPrintable(parsed.problems.value(0).Message()));
 
     QStringList expected;

@@ -2,7 +2,7 @@
 
 #include "dict/dict_library.h"
 #include "dict/word_file.h"
-#include "tools/wrd/word_list.h"
+#include "import/word_list.h"
 
 #include <QDir>
 #include <QFile>

@@ -3,9 +3,10 @@
 #include "dict/dict_library.h"
 #include "dict/word_file.h"
 #include "platform/single_instance.h"
-#include "tools/wrd/folder_import.h"
+#include "import/folder_import.h"
+#include "import/word_import.h"
+#include "import/word_list.h"
 #include "tools/wrd/starter_course.h"
-#include "tools/wrd/word_list.h"
 #include "progress/folder_progress.h"
 #include "progress/progress_store.h"
 
@@ -45,7 +46,9 @@ Commands:
       with the lowest free numbers. The folder is created when it is missing.
       Either every word is added or none: the whole file is checked first,
       and if a dictionary cannot be written, the files already written are
-      put back as they were.
+      put back as they were. Lexomat itself imports the same files when
+      one is dropped onto its dictionaries tab or chosen with "Импорт..."
+      in the list's context menu.
   create TEXTFILE FILE.wrd
       Writes the words of TEXTFILE (at most 70) as one new dictionary.
       An existing FILE.wrd is not replaced.
@@ -76,11 +79,29 @@ Commands:
       from lexomat/progress.sqlite in the user's data folder
       ($XDG_DATA_HOME, else ~/.local/share); it is never changed.
 
-Word lists (TEXTFILE) are UTF-8 text, one word a line: the English word and
-up to three meanings, separated by tabs, or by semicolons on a line without a
-tab. Blanks around a field are removed, empty meanings are left out, blank
-lines are skipped. A field holds at most 35 characters and no comma. Every
-fault is reported as FILE:LINE: what is wrong, and nothing is written.
+Word lists (TEXTFILE) may take these forms, told apart by their content
+(KVTML and dictionaries also by the extension of their names):
+  - text, one word a line: the English word and up to three meanings,
+    separated by tabs, or by semicolons on a line without a tab;
+  - CSV as spreadsheets save it, with ',' or ';' between the fields;
+    a field in double quotes may hold the delimiter, doubled quotes and
+    line breaks; a first row of column names ("English;Russian") is
+    passed over;
+  - flashcard exports in plain text with header lines such as
+    "#separator:tab" and "#html:true": HTML tags and entities are taken
+    out of the fields, [sound:...] references dropped, and the columns the
+    header names as tags, deck, note type or id left out;
+  - KVTML (.kvtml): of every entry the English translation is the word
+    and the Russian one the meanings, several separated by ',' ';' or '/';
+  - Lexomat dictionaries (.wrd).
+Text may be UTF-8 with or without a byte order mark, UTF-16 with one, or
+Windows-1251. When a row's first field is Russian, its first field in Latin
+letters is the word and the others are meanings, so Russian-first lists
+import the right way round. A line break inside a meaning field separates
+meanings. Blanks around a field are removed, empty meanings are left out,
+blank lines are skipped. A field holds at most 35 characters and no comma,
+a word at most three meanings; nothing is cut to fit. Every fault is
+reported as FILE:LINE: what is wrong, and nothing is written.
 
 import, create and starter write nothing while Lexomat runs for the same user:
 close it first (it writes its current dictionary back when it closes).
@@ -109,39 +130,16 @@ int report(QTextStream &err, const QList<WordListProblem> &problems)
 // The words of a word list, or the problems that make it unusable.
 std::optional<QList<WordEntry>> readWordList(const QString &path, QTextStream &err)
 {
-    const QFileInfo info(path);
-    if (!info.exists()) {
-        report(err, {{path, 0, u"no such file"_s}});
+    const WordImport::Result read = WordImport::ReadFile(path);
+    if (!read.problems.isEmpty()) {
+        report(err, read.problems);
         return std::nullopt;
     }
-    if (info.isDir()) {
-        report(err, {{path, 0, u"is a folder, not a word list"_s}});
-        return std::nullopt;
-    }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        report(err, {{path, 0, u"cannot be read: "_s + file.errorString()}});
-        return std::nullopt;
-    }
-    const WordList::Parsed parsed = WordList::Parse(file.readAll(), path);
-    if (!parsed.problems.isEmpty()) {
-        report(err, parsed.problems);
-        return std::nullopt;
-    }
-    if (parsed.entries.isEmpty()) {
+    if (read.entries.isEmpty()) {
         report(err, {{path, 0, u"holds no words"_s}});
         return std::nullopt;
     }
-    return parsed.entries;
-}
-
-QStringList dictionaryLines(const QList<WordEntry> &entries)
-{
-    QStringList lines;
-    lines.reserve(entries.size());
-    for (const WordEntry &entry : entries)
-        lines.append(WordList::ToDictionaryLine(entry));
-    return lines;
+    return read.entries;
 }
 
 // A dictionary that exists and can be read; it is never created here.
@@ -212,7 +210,7 @@ int importWords(const QString &textPath, const QString &folder, QTextStream &out
         return Failed;
     }
     FolderImport import(folder);
-    if (!import.Run(dictionaryLines(*entries))) {
+    if (!import.Run(WordList::ToDictionaryLines(*entries))) {
         for (const QString &error : import.Errors())
             err << Program << u": "_s << error << u'\n';
         err << Program << u": nothing was imported\n"_s;
@@ -246,7 +244,7 @@ int createDictionary(const QString &textPath, const QString &path, QTextStream &
     {
         WordFile file(path);
         if (file.status != WordFile::Unreadable) {
-            file.lines = dictionaryLines(*entries);
+            file.lines = WordList::ToDictionaryLines(*entries);
             written = file.Save() == 1;
         }
     }

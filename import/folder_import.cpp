@@ -1,4 +1,4 @@
-#include "tools/wrd/folder_import.h"
+#include "import/folder_import.h"
 
 #include "dict/dict_library.h"
 #include "dict/file_replace.h"
@@ -51,6 +51,7 @@ bool FolderImport::Run(const QStringList &lines)
     m_touched.clear();
     m_portions.clear();
     m_errors.clear();
+    m_notRestored.clear();
 
     // Without the slash: a file named with one does not exist.
     const QFileInfo info(m_folder.chopped(1));
@@ -100,6 +101,48 @@ bool FolderImport::Run(const QStringList &lines)
     return true;
 }
 
+QList<FolderImport::Portion> FolderImport::Plan(qsizetype count) const
+{
+    QList<Portion> plan;
+    if (count <= 0)
+        return plan;
+    // The dictionaries in the order the library lists them; the first 100
+    // are the ones it looks for room in, and a new one takes the lowest
+    // number that no file of the folder carries.
+    std::vector<qint64> numbers = DictLibrary::ListNumbers(m_folder).value_or(std::vector<qint64>());
+    const std::size_t listed = std::min<std::size_t>(numbers.size(), DictLibrary::MaxNames);
+    QSet<QString> seen;
+    qsizetype left = count;
+    for (std::size_t i = 0; i < listed && left > 0; ++i) {
+        const QString path = m_folder + DictLibrary::CanonicalName(numbers[i]);
+        if (seen.contains(path))
+            continue;
+        seen.insert(path);
+        qsizetype room = WordFile::FullAt;
+        const bool exists = QFileInfo::exists(path);
+        if (exists) {
+            const WordFile probe(path);
+            if (probe.status != WordFile::TooFew && probe.status != WordFile::Playable)
+                continue;
+            room = WordFile::FullAt - probe.lines.size();
+        }
+        const qsizetype taken = std::min(room, left);
+        plan.append({path, static_cast<int>(taken), !exists});
+        left -= taken;
+    }
+    std::sort(numbers.begin(), numbers.end());
+    qint64 number = 0;
+    while (left > 0) {
+        while (std::binary_search(numbers.begin(), numbers.end(), number))
+            ++number;
+        const qsizetype taken = std::min<qsizetype>(WordFile::FullAt, left);
+        plan.append({m_folder + DictLibrary::CanonicalName(number), static_cast<int>(taken), true});
+        left -= taken;
+        ++number;
+    }
+    return plan;
+}
+
 bool FolderImport::fail(const QString &error)
 {
     m_errors.append(error);
@@ -111,10 +154,14 @@ bool FolderImport::fail(const QString &error)
 void FolderImport::rollBack()
 {
     for (auto it = m_touched.crbegin(); it != m_touched.crend(); ++it) {
-        const bool restored = it->original ? writeWhole(it->path, *it->original)
+        // A dictionary whose save was refused holds its old content still,
+        // and may well refuse the write back too.
+        const bool restored = it->original ? (readWhole(it->path) == it->original || writeWhole(it->path, *it->original))
                                            : (!QFileInfo::exists(it->path) || QFile::remove(it->path));
-        if (!restored)
+        if (!restored) {
             m_errors.append(it->path + u": could not be put back as it was"_s);
+            m_notRestored.append(it->path);
+        }
     }
     m_touched.clear();
 
@@ -125,8 +172,10 @@ void FolderImport::rollBack()
         if (m_entriesBefore.contains(name) || !isDictionaryName(name))
             continue;
         const QString path = dir.filePath(name);
-        if (QFileInfo(path).isFile() && QFileInfo(path).size() == 0 && !QFile::remove(path))
+        if (QFileInfo(path).isFile() && QFileInfo(path).size() == 0 && !QFile::remove(path)) {
             m_errors.append(path + u": could not be removed"_s);
+            m_notRestored.append(path);
+        }
     }
     if (!m_folderExisted)
         QDir().rmdir(m_folder);

@@ -26,16 +26,23 @@ public:
         QString path;
         int added = 0;
         bool created = false;
+
+        bool operator==(const Portion &) const = default;
     };
 
     explicit FolderImport(const QString &folder, Saver saver = {});
 
     bool Run(const QStringList &lines);
+    // Where Run would put count lines, as the folder stands now; nothing is
+    // written or created.
+    QList<Portion> Plan(qsizetype count) const;
 
     // Where the lines went, in the order they were written.
     const QList<Portion> &Portions() const { return m_portions; }
     // Why the last Run failed, and what could not be put back.
     const QStringList &Errors() const { return m_errors; }
+    // The files a failed Run could not put back as they were.
+    const QStringList &NotRestored() const { return m_notRestored; }
 
 private:
     struct Touched
@@ -54,4 +61,5 @@ private:
     QList<Touched> m_touched;
     QList<Portion> m_portions;
     QStringList m_errors;
+    QStringList m_notRestored;
 };

@@ -1,4 +1,4 @@
-#include "tools/wrd/word_list.h"
+#include "import/word_import.h"
 
 #include <QTest>
 
@@ -60,7 +60,7 @@ void TestWordList::parsesEntries()
     QFETCH(QList<QStringList>, meanings);
     QFETCH(QList<int>, lines);
 
-    const WordList::Parsed parsed = WordList::Parse(text, u"list.txt"_s);
+    const WordImport::Result parsed = WordImport::Read(text, u"list.txt"_s);
     QVERIFY2(parsed.problems.isEmpty(), qPrintable(parsed.problems.value(0).Message()));
     QCOMPARE(parsed.entries.size(), words.size());
     for (qsizetype i = 0; i < words.size(); ++i) {
@@ -93,7 +93,10 @@ void TestWordList::reportsFaults_data()
     QTest::newRow("stray continuation byte") << "a\tb\nc\t\x80\n"_ba << u"w.txt:2: the text is not valid UTF-8"_s;
     QTest::newRow("sequence cut at line end") << "a\t\xD0\nb\tc\n"_ba << u"w.txt:1: the text is not valid UTF-8"_s;
     QTest::newRow("overlong form") << "a\t\xC0\xAF\n"_ba << u"w.txt:1: the text is not valid UTF-8"_s;
-    QTest::newRow("Windows-1251 text") << "cat\t\xEA\xEE\xF2\n"_ba << u"w.txt:1: the text is not valid UTF-8"_s;
+    // High bytes that make no Russian words are no Windows-1251 text either.
+    QTest::newRow("lone Windows-1251 letters") << "cat\t\xEA\nx\ty\n"_ba << u"w.txt:1: the text is not valid UTF-8"_s;
+    QTest::newRow("unassigned Windows-1251 byte")
+        << "cat\t\xEA\xEE\xF2\x98\n"_ba << u"w.txt:1: the text is not valid UTF-8"_s;
 }
 
 void TestWordList::reportsFaults()
@@ -101,7 +104,7 @@ void TestWordList::reportsFaults()
     QFETCH(QByteArray, text);
     QFETCH(QString, message);
 
-    const WordList::Parsed parsed = WordList::Parse(text, u"w.txt"_s);
+    const WordImport::Result parsed = WordImport::Read(text, u"w.txt"_s);
     QCOMPARE(parsed.problems.size(), 1);
     QCOMPARE(parsed.problems.first().Message(), message);
 }
@@ -109,7 +112,7 @@ void TestWordList::reportsFaults()
 void TestWordList::reportsEveryFaultyLine()
 {
     const QByteArray text = "good\tone\n\tno word\nx\ta\tb\tc\td\nfine\ttoo\n"_ba + QByteArray(40, 'z') + "\n"_ba;
-    const WordList::Parsed parsed = WordList::Parse(text, u"w.txt"_s);
+    const WordImport::Result parsed = WordImport::Read(text, u"w.txt"_s);
     QList<int> lines;
     for (const WordListProblem &problem : parsed.problems)
         lines.append(problem.line);

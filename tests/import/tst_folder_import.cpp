@@ -1,6 +1,6 @@
 #include "dict/word_file.h"
-#include "tools/wrd/folder_import.h"
-#include "folder_files.h"
+#include "import/folder_import.h"
+#include "tools/folder_files.h"
 
 #include <QDir>
 #include <QFile>
@@ -37,6 +37,8 @@ private Q_SLOTS:
     void failedSavePutsEverythingBack();
     void failedImportRemovesTheFolderItMade();
     void refusesAFileForAFolder();
+    void planFollowsTheLibrarysNames_data();
+    void planFollowsTheLibrarysNames();
 };
 
 void TestFolderImport::fillsLikeTheWordEditor_data()
@@ -82,7 +84,12 @@ void TestFolderImport::fillsLikeTheWordEditor()
 
     const QStringList lines = numberedLines(u"new"_s, words);
     FolderImport import(folder);
+    // The plan, made first, touches nothing and is what the import does.
+    const QMap<QString, QByteArray> untouched = snapshot(folder);
+    const QList<FolderImport::Portion> plan = import.Plan(lines.size());
+    QCOMPARE(snapshot(folder), untouched);
     QVERIFY2(import.Run(lines), qPrintable(import.Errors().join(u'\n')));
+    QCOMPARE(import.Portions(), plan);
 
     QStringList seen;
     for (const FolderImport::Portion &portion : import.Portions()) {
@@ -185,6 +192,42 @@ void TestFolderImport::refusesAFileForAFolder()
     QVERIFY(!import.Run({u"a,b,"_s}));
     QCOMPARE(import.Errors(), QStringList{path + u": not a folder"_s});
     QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{u"plain"_s});
+}
+
+void TestFolderImport::planFollowsTheLibrarysNames_data()
+{
+    QTest::addColumn<QStringList>("files"); // name=lines
+    QTest::addColumn<int>("words");
+
+    // Listed as tom_0.wrd, which does not exist: the import creates it.
+    QTest::newRow("name without digits") << QStringList{u"lesson.wrd=70"_s} << 75;
+    QTest::newRow("copy beside a dictionary") << QStringList{u"tom_1.wrd=60"_s, u"tom_1.wrd.bak=10"_s} << 90;
+    QTest::newRow("upper case name") << QStringList{u"Tom_2.WRD=5"_s, u"tom_0.wrd=69"_s} << 3;
+    QTest::newRow("missing folder") << QStringList{} << 71;
+}
+
+void TestFolderImport::planFollowsTheLibrarysNames()
+{
+    QFETCH(QStringList, files);
+    QFETCH(int, words);
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString folder = dir.filePath(u"dict"_s);
+    if (!files.isEmpty())
+        QVERIFY(QDir().mkpath(folder));
+    for (const QString &file : files) {
+        const QStringList parts = file.split(u'=');
+        writeDictionary(folder + u'/' + parts[0], numberedLines(parts[0], parts[1].toInt()));
+    }
+    FolderImport import(folder);
+    const QList<FolderImport::Portion> plan = import.Plan(words);
+    QVERIFY(import.Run(numberedLines(u"n"_s, words)));
+    QCOMPARE(import.Portions(), plan);
+    int planned = 0;
+    for (const FolderImport::Portion &portion : plan)
+        planned += portion.added;
+    QCOMPARE(planned, words);
 }
 
 QTEST_APPLESS_MAIN(TestFolderImport)
