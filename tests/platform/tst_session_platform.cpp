@@ -69,7 +69,7 @@ public:
         if (xvfb.isEmpty())
             return {};
         // -displayfd 1: the server writes its display number to standard output.
-        m_process.start(xvfb, {u"-displayfd"_s, u"1"_s, u"-nolisten"_s, u"tcp"_s, u"-screen"_s, u"0"_s,
+        m_process.start(xvfb, {u"-displayfd"_s, u"1"_s, u"-nolisten"_s, u"tcp"_s, u"-noreset"_s, u"-screen"_s, u"0"_s,
                                u"320x240x24"_s});
         QByteArray number;
         while (!number.endsWith('\n') && m_process.waitForReadyRead(10000))
