@@ -74,29 +74,15 @@ def frame_of(x, wid):
 
 def flash_box_on_screen(shot):
     """(left, top, right, bottom) of the flash window's client area on the
-    screen, or None: the rows whose background runs are as wide as the
-    flash window. The main window's board, of the same colour, is wider and
-    is cut by the flash window's frame where the two overlap."""
-    wanted = bytes(DEFAULT_BACKGROUND)
-    rows = []
-    for y in range(shot.height):
-        row = shot.data[y * shot.width * 3:(y + 1) * shot.width * 3]
-        start = None
-        for i in range(0, len(row) + 3, 3):
-            if i < len(row) and row[i:i + 3] == wanted:
-                if start is None:
-                    start = i // 3
-                continue
-            if start is not None and abs(i // 3 - start - FLASH_SIZE[0]) <= 2:
-                rows.append((start, y, i // 3))
-            start = None
-    if len(rows) < FLASH_SIZE[1] // 2:
+    screen, or None: the background runs as wide as the flash window. The
+    main window's board, of the same colour, is wider, and is cut by the
+    flash window's frame where the two overlap."""
+    box = shot.box_of(DEFAULT_BACKGROUND, 0, 0, shot.width, shot.height,
+                      min_run=FLASH_SIZE[0] - 2, max_run=FLASH_SIZE[0] + 2)
+    if (not box or box[2] - box[0] > FLASH_SIZE[0] + 4
+            or box[3] - box[1] < FLASH_SIZE[1] // 2):
         return None
-    left = min(r[0] for r in rows)
-    right = max(r[2] for r in rows)
-    if right - left > FLASH_SIZE[0] + 4:
-        return None
-    return (left, min(r[1] for r in rows), right, max(r[1] for r in rows) + 1)
+    return box
 
 
 # -- xwayland -------------------------------------------------------------------

@@ -71,10 +71,10 @@ class Shot:
         self.height = height
         self.data = data
 
-    def box_of(self, colour, left, top, right, bottom, min_run=1):
+    def box_of(self, colour, left, top, right, bottom, min_run=1, max_run=None):
         """Bounding box (left, top, right, bottom; right and bottom exclusive)
-        of the runs of at least min_run pixels of exactly this colour along
-        the pixel rows of the given area, or None."""
+        of the runs of at least min_run (and at most max_run) pixels of
+        exactly this colour along the pixel rows of the given area, or None."""
         left, top = max(left, 0), max(top, 0)
         right, bottom = min(right, self.width), min(bottom, self.height)
         wanted = bytes(colour)
@@ -88,7 +88,8 @@ class Shot:
                     if run_start is None:
                         run_start = i // 3
                     continue
-                if run_start is not None and i // 3 - run_start >= min_run:
+                if (run_start is not None and i // 3 - run_start >= min_run
+                        and (max_run is None or i // 3 - run_start <= max_run)):
                     if first is None:
                         first = run_start
                     last = i // 3 - 1
