@@ -150,7 +150,7 @@ private Q_SLOTS:
             for (const char *button : {"BChange_Word", "BDelete_Word"})
                 w.click(button);
             UNPRIV_CHECK(w.shown(u"изменить его нельзя"_s).size() == 3);
-            QTest::qWait(2200); // the editor would have been answered by now
+            cancelModalAnswers(); // an editor would have been answered before the click returned
             UNPRIV_CHECK(!*editor);
 
             w.click("BNextDict");
@@ -246,7 +246,7 @@ private Q_SLOTS:
             UNPRIV_CHECK(told.first().contains(u"tom_0.wrd»: нет прав доступа"_s));
             UNPRIV_CHECK(w.current() == w.dictPath(1));
             UNPRIV_CHECK(w.rows() == 70);
-            QTest::qWait(2200);
+            cancelModalAnswers();
             UNPRIV_CHECK(!*editor);
             w.window->close();
             return QString();
