@@ -99,6 +99,7 @@ INIT::~INIT()
 {
     if (m_open)
         CloseKey();
+    releaseWrites();
 }
 
 QString INIT::fileName() const
@@ -146,6 +147,26 @@ void INIT::CloseKey()
         return;
     m_open = false;
     m_group.clear();
+    if (!m_held)
+        writeToFile();
+}
+
+void INIT::holdWrites()
+{
+    m_held = true;
+}
+
+void INIT::releaseWrites()
+{
+    if (!m_held)
+        return;
+    m_held = false;
+    if (!m_open)
+        writeToFile();
+}
+
+void INIT::writeToFile()
+{
     clearStaleLock(fileName());
     m_settings->sync();
     // QSettings keeps the first error it met. A format error here comes from

@@ -49,8 +49,15 @@ public:
     // "SOFTWARE\Tolv\LX\ACTIVE"), closing any key that was open. Keys exist
     // as soon as they are opened, so this always succeeds when create is true.
     bool OpenKey(const QString &keyPath, bool create);
-    // Closes the open key and writes pending changes to the file.
+    // Closes the open key and writes pending changes to the file, unless
+    // writes are held.
     void CloseKey();
+    // While held, closing a key keeps its changes in memory: they are read
+    // back as written and reach the file at the release (or the next close
+    // after it, or the store's end). The program holds them while its first
+    // window is built, so that a first start does not wait for the disk.
+    void holdWrites();
+    void releaseWrites();
     // Whether a write to the file has failed in this run (its changes stay
     // pending and go with the next write that succeeds).
     bool writeFailed() const { return m_writeFailed; }
@@ -77,10 +84,12 @@ private:
     QString keyOf(const QString &name) const;
     QString rawValue(const QString &name) const;
     void requireOpenKey() const;
+    void writeToFile();
 
     std::unique_ptr<QSettings> m_settings;
     QString m_group;
     bool m_open = false;
+    bool m_held = false;
     bool m_writeFailed = false;
     bool m_damaged = false;
     QString m_damagedCopy;

@@ -44,7 +44,8 @@ QPixmap Artwork::applicationPixmap(int size)
     p.drawRoundedRect(QRectF(1.5, 1.5, 15, 15), 3, 3);
     p.setBrush(QColor(255, 220, 40));
     p.drawRoundedRect(QRectF(7.5, 7.5, 15, 15), 3, 3);
-    QFont font(QStringLiteral("DejaVu Sans"));
+    // The windows' own face: no face of its own to load and keep.
+    QFont font(QStringLiteral("MS Sans Serif"));
     font.setBold(true);
     font.setPixelSize(10);
     p.setFont(font);
@@ -71,7 +72,7 @@ QPixmap Artwork::logo()
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
     p.drawPixmap(QRect(6, 13, 48, 48), applicationPixmap(48));
-    QFont font(QStringLiteral("DejaVu Sans"));
+    QFont font(QStringLiteral("MS Sans Serif"));
     font.setBold(true);
     font.setPixelSize(15);
     p.setFont(font);

@@ -14,6 +14,8 @@
 #include "platform/tray_icon.h"
 #include "platform/window_shape.h"
 #include "progress/progress_store.h"
+#include "ui_about_memo.h"
+#include "ui_dictionary_list.h"
 #include "ui_main_form.h"
 
 #include <QCloseEvent>
@@ -43,9 +45,10 @@ TForm1::TForm1(ProcessObjects &objects, QWidget *parent)
     , m_ui(std::make_unique<Ui::TForm1>())
     , m_engine(objects, *this)
 {
+    // The settings writes of a first start (the new dictionary's marks)
+    // wait until the window is up.
+    m_objects.registry->holdWrites();
     m_ui->setupUi(this);
-    const QIcon icon = Artwork::applicationIcon();
-    setWindowIcon(icon);
 
     QPalette framePalette = palette();
     framePalette.setColor(QPalette::Window, WindowBlue);
@@ -92,7 +95,7 @@ TForm1::TForm1(ProcessObjects &objects, QWidget *parent)
         MessageBoxes::information(this, FileNotices::saveFailed(failure));
     });
 
-    setUpTray(icon);
+    setUpTray();
     setUpGameTab();
     setUpDictionariesTab();
     setUpAboutTab();
@@ -103,6 +106,7 @@ TForm1::TForm1(ProcessObjects &objects, QWidget *parent)
 
 TForm1::~TForm1()
 {
+    m_objects.registry->releaseWrites();
     // An edited dictionary still open saves itself now, while its failure
     // can still be told.
     m_library.reset();
@@ -130,8 +134,6 @@ void TForm1::FormCreate()
     StatusPanels *status = m_ui->StatusBar1;
     status->setPanelWidth(0, static_cast<int>(std::trunc(status->width() * 0.25788)));
     status->setPanelWidth(2, m_ui->ProgressBar1->width() + 8);
-    m_ui->ListView1->resize(static_cast<int>(std::trunc(m_ui->PageControl1->width() * 0.9788)),
-                            static_cast<int>(std::trunc(m_ui->PageControl1->height() * 0.67719)));
     SetTurnButtonsEnabled(false);
 }
 
@@ -141,9 +143,8 @@ void TForm1::showEvent(QShowEvent *event)
     if (!m_activated) {
         m_activated = true;
         FormActivate();
-        // Never on the way to the first showing: the engine opens on its own
-        // thread once the window is up.
-        QTimer::singleShot(0, this, &TForm1::startPronunciationIfOn);
+        // What the first showing does not need is done once the window is up.
+        QTimer::singleShot(0, this, &TForm1::finishStart);
         // Told once the window is up, not in the way of its first showing.
         if (const INIT &registry = *m_objects.registry; registry.damaged()) {
             QTimer::singleShot(0, this, [this] {
@@ -152,6 +153,26 @@ void TForm1::showEvent(QShowEvent *event)
             });
         }
     }
+}
+
+void TForm1::finishStart()
+{
+    m_objects.registry->releaseWrites();
+    ensureIcons();
+    // The speech engine opens on its own thread.
+    startPronunciationIfOn();
+}
+
+// The application icon is drawn in several sizes: for the window, its task
+// bar entry and the tray, none of which the first showing waits for.
+void TForm1::ensureIcons()
+{
+    if (m_iconsDrawn)
+        return;
+    m_iconsDrawn = true;
+    const QIcon icon = Artwork::applicationIcon();
+    setWindowIcon(icon);
+    m_tray->setIcon(icon);
 }
 
 void TForm1::FormActivate()
@@ -203,6 +224,7 @@ void TForm1::closeEvent(QCloseEvent *event)
 void TForm1::FormClose()
 {
     INIT &registry = *m_objects.registry;
+    registry.releaseWrites();
     SaveSettings(*m_objects.state, registry, m_ui->TBGameSpeed->value(), m_library);
     if (registry.writeFailed())
         MessageBoxes::information(this, FileNotices::settingsNotWritten(registry.fileName()));
@@ -303,6 +325,7 @@ void TForm1::Button1Click()
 {
     m_ui->PageControl1->setFocus();
     if (TrayIcon::available()) {
+        ensureIcons();
         m_tray->add();
         hide();
     } else {
@@ -384,7 +407,7 @@ void TForm1::TrayCommand(int id)
     }
 }
 
-void TForm1::setUpTray(const QIcon &icon)
+void TForm1::setUpTray()
 {
     const TrayIcon::MenuItems items = {
         {Requests::CommandRestore, QStringLiteral("Восстановить")},
@@ -395,7 +418,7 @@ void TForm1::setUpTray(const QIcon &icon)
         {0, QString()},
         {Requests::CommandExit, QStringLiteral("Выход")},
     };
-    m_tray = new TrayIcon(icon, QStringLiteral("Lexomat"), items, this);
+    m_tray = new TrayIcon(QStringLiteral("Lexomat"), items, this);
     connect(m_tray, &TrayIcon::message, this, &TForm1::RouteTrayMessage);
 }
 

@@ -18,12 +18,15 @@ class QIcon;
 class QLabel;
 class QAction;
 class QMenu;
+class QTreeWidget;
 class Speech;
 class TrayIcon;
 struct ProcessObjects;
 
 namespace Ui {
 class TForm1;
+class DictionaryList;
+class AboutMemo;
 }
 
 // The main window: a borderless skinned frame with the game, dictionaries
@@ -147,7 +150,10 @@ private:
     void setUpGameTab();
     void setUpDictionariesTab();
     void setUpAboutTab();
-    void setUpTray(const QIcon &icon);
+    void setUpTray();
+    void finishStart();
+    void ensureIcons();
+    void ensureAboutPage();
     void setUpPronunciation();
     void updatePronounceItems();
     void startPronunciationIfOn();
@@ -169,6 +175,11 @@ private:
     // Tells the learner and answers true when the current dictionary could
     // not be read: it may not be edited, or its content would be lost.
     bool refuseUnreadable();
+    // The dictionaries list is made when it is first needed (its page shown,
+    // an edit, a search): a start does not pay for a list it does not show.
+    QTreeWidget *dictionaryList();
+    // The list's rows and caption from the current dictionary.
+    void fillDictionaryList();
     void selectRow(int row);
     int selectedRow() const;
     // Where the import and export dialogs open: the folder of the last file.
@@ -178,6 +189,8 @@ private:
 
     ProcessObjects &m_objects;
     std::unique_ptr<Ui::TForm1> m_ui;
+    std::unique_ptr<Ui::DictionaryList> m_listUi; // empty until the list is made
+    std::unique_ptr<Ui::AboutMemo> m_aboutUi;     // empty until the about page shows
     GameEngine m_engine;
     std::unique_ptr<DictLibrary> m_library;
     QTimer m_gameTimer;
@@ -191,6 +204,7 @@ private:
     QList<QAction *> m_pronounceItems;
     QAction *m_gamePronounceItem = nullptr;
     bool m_activated = false;
+    bool m_iconsDrawn = false;
     QString m_transferFolder;
     // The label whose double click is under way: its release is not a click.
     QObject *m_doubleClicked = nullptr;

@@ -9,6 +9,7 @@
 #include "forms/color_dialog.h"
 #include "forms/colour.h"
 #include "platform/shell.h"
+#include "ui_about_memo.h"
 #include "ui_main_form.h"
 
 #include <QMouseEvent>
@@ -48,16 +49,29 @@ void TForm1::setUpAboutTab()
         setTextColour(label, AddressColour);
     setTextColour(m_ui->Label15, Qt::white);
     m_ui->Label17->setText(MakerPage.host());
-    m_ui->Image6->setPixmap(Artwork::logo());
     for (QLabel *label : {m_ui->Label7, m_ui->Label16, m_ui->Label17, m_ui->Label15, m_ui->Image6}) {
         label->setMouseTracking(true);
         label->installEventFilter(this);
     }
-    m_ui->UserVoiceYes->setIcon(Artwork::thumb(true));
-    m_ui->UserVoiceNo->setIcon(Artwork::thumb(false));
     connect(m_ui->UserVoiceYes, &QToolButton::clicked, this, [this] { UserVoiceYesClick(1); });
     connect(m_ui->UserVoiceNo, &QToolButton::clicked, this, [this] { UserVoiceYesClick(2); });
-    m_ui->Memo1->setAlignment(Qt::AlignCenter);
+}
+
+// The about page's pictures and its message box are made when the page is
+// first shown.
+void TForm1::ensureAboutPage()
+{
+    if (m_aboutUi)
+        return;
+    m_aboutUi = std::make_unique<Ui::AboutMemo>();
+    QWidget *page = m_ui->TabSheet3;
+    const QSize pageSize = page->size();
+    m_aboutUi->setupUi(page);
+    page->resize(pageSize);
+    m_aboutUi->Memo1->setAlignment(Qt::AlignCenter);
+    m_ui->Image6->setPixmap(Artwork::logo());
+    m_ui->UserVoiceYes->setIcon(Artwork::thumb(true));
+    m_ui->UserVoiceNo->setIcon(Artwork::thumb(false));
 }
 
 bool TForm1::aboutMouseMove(QObject *watched)
@@ -100,7 +114,8 @@ void TForm1::Label15Click()
 
 void TForm1::UserVoiceYesClick(int tag)
 {
-    QTextEdit *memo = m_ui->Memo1;
+    ensureAboutPage();
+    QTextEdit *memo = m_aboutUi->Memo1;
     memo->hide();
     memo->clear();
     const QStringList lines = tag == 1 ? ThumbUpMessage : tag == 2 ? QStringList{ThumbDownMessage} : QStringList{};
@@ -115,8 +130,10 @@ void TForm1::UserVoiceYesClick(int tag)
 
 void TForm1::HideAboutMemo()
 {
-    m_ui->Memo1->hide();
-    m_ui->Memo1->clear();
+    if (!m_aboutUi)
+        return;
+    m_aboutUi->Memo1->hide();
+    m_aboutUi->Memo1->clear();
 }
 
 void TForm1::N9Click()

@@ -12,6 +12,7 @@
 #include "forms/file_notices.h"
 #include "forms/find_dialog.h"
 #include "forms/message_box.h"
+#include "ui_dictionary_list.h"
 #include "ui_main_form.h"
 
 #include <QAction>
@@ -83,12 +84,6 @@ void focusList(QTreeWidget *list)
 
 void TForm1::setUpDictionariesTab()
 {
-    QTreeWidget *list = m_ui->ListView1;
-    list->header()->setSectionsClickable(true);
-    list->header()->setStretchLastSection(true);
-    connect(list->header(), &QHeaderView::sectionClicked, this, [this] { ListView1ColumnClick(); });
-    new ListDoubleClick(list, [this] { BChange_WordClick(); });
-
     connect(m_ui->BPrevDict, &QPushButton::clicked, this, &TForm1::BPrevDictClick);
     connect(m_ui->BNextDict, &QPushButton::clicked, this, &TForm1::BNextDictClick);
     connect(m_ui->BAdd_Word, &QPushButton::clicked, this, &TForm1::BAdd_WordClick);
@@ -98,15 +93,15 @@ void TForm1::setUpDictionariesTab()
     connect(m_ui->CBExclude, &QCheckBox::toggled, this, &TForm1::CBExcludeClick);
     connect(m_ui->CBRepeat, &QCheckBox::toggled, this, &TForm1::CBRepeatClick);
 
-    // The list's context menu; its shortcuts work while the list has the focus.
+    // The list's context menu; its shortcuts work while the list has the
+    // focus (the list takes every item of the menu when it is made).
     m_listMenu = new QMenu(this);
     m_listMenu->setObjectName(QStringLiteral("PopupMenu1"));
-    const auto addItem = [this, list](const char *name, const QString &caption, const QKeySequence &key, auto handler) {
+    const auto addItem = [this](const char *name, const QString &caption, const QKeySequence &key, auto handler) {
         QAction *action = m_listMenu->addAction(caption);
         action->setObjectName(QLatin1String(name));
         action->setShortcut(key);
         action->setShortcutContext(Qt::WidgetShortcut);
-        list->addAction(action);
         connect(action, &QAction::triggered, this, handler);
     };
     addItem("N0", QStringLiteral("Добавить"), QKeySequence(Qt::Key_Insert), [this] { BAdd_WordClick(); });
@@ -123,19 +118,57 @@ void TForm1::setUpDictionariesTab()
     addItem("NExport", QStringLiteral("Экспорт…"), QKeySequence(), [this] { NExportClick(); });
     // A word list dropped anywhere on the tab is imported.
     new FileDropTarget(m_ui->TabSheet2, [this](const QString &path) { ImportFile(path); });
-    connect(list, &QWidget::customContextMenuRequested, this,
-            [this, list](const QPoint &pos) { m_listMenu->popup(onScreen(list->viewport(), pos)); });
 
-    m_findDialog = new FindDialog(this);
-    connect(m_findDialog, &FindDialog::find, this, &TForm1::FindDialog1Find);
-
-    QWidget::setTabOrder(list, m_ui->BPrevDict);
     QWidget::setTabOrder(m_ui->BPrevDict, m_ui->BAdd_Word);
     QWidget::setTabOrder(m_ui->BAdd_Word, m_ui->BChange_Word);
     QWidget::setTabOrder(m_ui->BChange_Word, m_ui->BDelete_Word);
     QWidget::setTabOrder(m_ui->BDelete_Word, m_ui->BNextDict);
     QWidget::setTabOrder(m_ui->BNextDict, m_ui->CBExclude);
     QWidget::setTabOrder(m_ui->CBExclude, m_ui->CBRepeat);
+}
+
+QTreeWidget *TForm1::dictionaryList()
+{
+    if (m_listUi)
+        return m_listUi->ListView1;
+    m_listUi = std::make_unique<Ui::DictionaryList>();
+    QWidget *page = m_ui->TabSheet2;
+    const QSize pageSize = page->size();
+    m_listUi->setupUi(page);
+    page->resize(pageSize);
+    QTreeWidget *list = m_listUi->ListView1;
+    list->resize(static_cast<int>(std::trunc(m_ui->PageControl1->width() * 0.9788)),
+                 static_cast<int>(std::trunc(m_ui->PageControl1->height() * 0.67719)));
+    list->header()->setSectionsClickable(true);
+    list->header()->setStretchLastSection(true);
+    connect(list->header(), &QHeaderView::sectionClicked, this, [this] { ListView1ColumnClick(); });
+    new ListDoubleClick(list, [this] { BChange_WordClick(); });
+    list->addActions(m_listMenu->actions());
+    connect(list, &QWidget::customContextMenuRequested, this,
+            [this, list](const QPoint &pos) { m_listMenu->popup(onScreen(list->viewport(), pos)); });
+    // First in the page's tab order, as it stands first on the page.
+    list->lower();
+    QWidget::setTabOrder(list, m_ui->BPrevDict);
+    list->setVisible(true);
+    fillDictionaryList();
+    return list;
+}
+
+void TForm1::fillDictionaryList()
+{
+    QTreeWidget *list = m_listUi->ListView1;
+    const WordFile &file = *m_library->file;
+    list->clear();
+    QList<QTreeWidgetItem *> rows;
+    rows.reserve(file.lines.size());
+    for (const QString &line : file.lines)
+        rows.append(new QTreeWidgetItem(QStringList{line}));
+    list->addTopLevelItems(rows);
+
+    list->setColumnWidth(0, list->viewport()->width());
+    const QString &path = file.path;
+    list->headerItem()->setText(0, QStringLiteral("Текущий словарь: ")
+                                       + (path.size() <= CaptionPathLength ? path : path.right(CaptionPathLength)));
 }
 
 void TForm1::DictionaryChanged()
@@ -145,18 +178,8 @@ void TForm1::DictionaryChanged()
     m_ui->CBExclude->setChecked(DictFlags::ReadOrCreate(registry, DictFlags::ExcludeKey, file.path));
     m_ui->CBRepeat->setChecked(DictFlags::ReadOrCreate(registry, DictFlags::RepeatKey, file.path));
 
-    QTreeWidget *list = m_ui->ListView1;
-    list->clear();
-    QList<QTreeWidgetItem *> rows;
-    rows.reserve(file.lines.size());
-    for (const QString &line : file.lines)
-        rows.append(new QTreeWidgetItem(QStringList{line}));
-    list->addTopLevelItems(rows);
-
-    list->setColumnWidth(0, list->viewport()->width());
-    const QString &path = m_library->file->path;
-    list->headerItem()->setText(0, QStringLiteral("Текущий словарь: ")
-                                       + (path.size() <= CaptionPathLength ? path : path.right(CaptionPathLength)));
+    if (m_listUi)
+        fillDictionaryList();
 
     m_objects.words = std::make_unique<GWORDW>(WordStoreCapacity);
     m_objects.words->LoadLines(m_library->file->lines);
@@ -184,7 +207,7 @@ void TForm1::stepDictionary(void (DictLibrary::*step)(), QWidget *button, bool b
         tellIfUnreadable();
     // The list takes the focus when the buttons are on screen.
     if (button->isVisible())
-        m_ui->ListView1->setFocus();
+        dictionaryList()->setFocus();
 }
 
 // An unreadable dictionary shows as an empty list; the learner must not take
@@ -237,13 +260,16 @@ void TForm1::CBRepeatClick()
 
 int TForm1::selectedRow() const
 {
-    const QList<QTreeWidgetItem *> selected = m_ui->ListView1->selectedItems();
-    return selected.isEmpty() ? -1 : m_ui->ListView1->indexOfTopLevelItem(selected.first());
+    if (!m_listUi)
+        return -1;
+    const QTreeWidget *list = m_listUi->ListView1;
+    const QList<QTreeWidgetItem *> selected = list->selectedItems();
+    return selected.isEmpty() ? -1 : list->indexOfTopLevelItem(selected.first());
 }
 
 void TForm1::selectRow(int row)
 {
-    QTreeWidget *list = m_ui->ListView1;
+    QTreeWidget *list = dictionaryList();
     QTreeWidgetItem *item = list->topLevelItem(row);
     if (!item)
         return;
@@ -292,7 +318,7 @@ void TForm1::BAdd_WordClick()
         connect(&editor, &TAddDialog::dictionaryChanged, this, &TForm1::DictionaryChanged);
         editor.exec();
     }
-    QTreeWidget *list = m_ui->ListView1;
+    QTreeWidget *list = dictionaryList();
     if (list->topLevelItemCount() > 0) {
         selectRow(list->topLevelItemCount() - 1);
         focusList(list);
@@ -334,12 +360,12 @@ void TForm1::BDelete_WordClick()
     if (row < lines.size())
         lines.removeAt(row);
     DictionaryChanged();
-    const int count = m_ui->ListView1->topLevelItemCount();
+    const int count = dictionaryList()->topLevelItemCount();
     if (row < count)
         selectRow(row);
     else if (row - 1 >= 0)
         selectRow(row - 1);
-    focusList(m_ui->ListView1);
+    focusList(dictionaryList());
     m_library->file->modified = 1;
 }
 
@@ -351,6 +377,10 @@ void TForm1::N2Click()
 
 void TForm1::N7Click()
 {
+    if (!m_findDialog) {
+        m_findDialog = new FindDialog(this);
+        connect(m_findDialog, &FindDialog::find, this, &TForm1::FindDialog1Find);
+    }
     m_findDialog->show();
     m_findDialog->move(frameGeometry().left() + 20, frameGeometry().top() + 40);
     m_findDialog->raise();
@@ -363,7 +393,7 @@ void TForm1::N7Click()
 void TForm1::FindDialog1Find()
 {
     const QString text = m_findDialog->text();
-    QTreeWidget *list = m_ui->ListView1;
+    QTreeWidget *list = dictionaryList();
     const int count = std::min(static_cast<int>(m_library->file->lines.size()), list->topLevelItemCount());
     const int start = selectedRow() + 1;
     for (int i = 0; !text.isEmpty() && i < count; ++i) {
@@ -397,8 +427,10 @@ void TForm1::ListView1ColumnClick()
 void TForm1::PageControl1Change(int index)
 {
     m_engine.PageControl1Change(index);
+    if (index == 2)
+        ensureAboutPage();
     if (index == 1) {
-        QTreeWidget *list = m_ui->ListView1;
+        QTreeWidget *list = dictionaryList();
         list->setFocus();
         if (QTreeWidgetItem *item = list->currentItem(); item && item->isSelected())
             scrollIntoView(list, item);

@@ -13,6 +13,7 @@
 #include "import/csv_export.h"
 #include "import/folder_import.h"
 #include "import/word_import.h"
+#include "ui_dictionary_list.h"
 #include "ui_main_form.h"
 
 #include <QApplication>
@@ -95,8 +96,8 @@ void TForm1::ImportFile(const QString &path)
     m_engine.ResetGame();
     DictionaryChanged();
     tellIfUnreadable();
-    if (m_ui->ListView1->isVisible())
-        m_ui->ListView1->setFocus();
+    if (m_listUi && m_listUi->ListView1->isVisible())
+        m_listUi->ListView1->setFocus();
 }
 
 void TForm1::NExportClick()

@@ -30,7 +30,6 @@ void TForm1::setUpPronunciation()
     listItem->setObjectName(QStringLiteral("NSpeakWord"));
     listItem->setShortcut(PronounceKey);
     listItem->setShortcutContext(Qt::WidgetShortcut);
-    m_ui->ListView1->addAction(listItem);
     connect(listItem, &QAction::triggered, this, &TForm1::SpeakSelectedWord);
     m_pronounceItems.append(listItem);
 

@@ -5,9 +5,9 @@
 #include <QMenu>
 #include <QSystemTrayIcon>
 
-TrayIcon::TrayIcon(const QIcon &icon, const QString &tip, const MenuItems &menu, QObject *parent)
+TrayIcon::TrayIcon(const QString &tip, const MenuItems &menu, QObject *parent)
     : QObject(parent)
-    , m_icon(new QSystemTrayIcon(icon, this))
+    , m_icon(new QSystemTrayIcon(this))
     , m_menu(new QMenu)
 {
     m_icon->setToolTip(tip);
@@ -53,6 +53,11 @@ TrayIcon::~TrayIcon()
 bool TrayIcon::available()
 {
     return QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+void TrayIcon::setIcon(const QIcon &icon)
+{
+    m_icon->setIcon(icon);
 }
 
 void TrayIcon::add()

@@ -23,12 +23,14 @@ public:
     // Menu items: a command id and a caption; id 0 is a separator.
     using MenuItems = std::vector<std::pair<int, QString>>;
 
-    TrayIcon(const QIcon &icon, const QString &tip, const MenuItems &menu, QObject *parent = nullptr);
+    // The icon may come later, before the first add().
+    TrayIcon(const QString &tip, const MenuItems &menu, QObject *parent = nullptr);
     ~TrayIcon() override;
 
     // Whether the desktop has a notification area to put the icon in.
     static bool available();
 
+    void setIcon(const QIcon &icon);
     void add();
     void remove();
     bool isShown() const;

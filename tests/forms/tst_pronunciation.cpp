@@ -114,8 +114,8 @@ class TestPronunciation : public QObject
 
     void selectRow(MainWindowFixture &f, int row)
     {
+        f.child<QTabWidget>("PageControl1")->setCurrentIndex(1); // the list is made with its page
         auto *list = f.child<QTreeWidget>("ListView1");
-        f.child<QTabWidget>("PageControl1")->setCurrentIndex(1);
         list->setCurrentItem(list->topLevelItem(row));
         list->topLevelItem(row)->setSelected(true);
         list->setFocus();

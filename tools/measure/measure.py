@@ -21,6 +21,12 @@ turns, starts each program --runs times in a fresh home and working folder:
                 Changes less than 8 ms apart are one repaint (a repaint can
                 reach the server in more than one piece).
 
+With --startup-only, only start-up and memory are measured, over --runs
+paired starts (Lexomat and the minimal program in turns, the first of each
+pair alternating): it prints the medians and the spread of the per-pair
+ratios (lowest, quartiles, highest). Each start is ended once its memory
+is read.
+
 With --speak, Lexomat starts with pronunciation on (SPEAK_WORDS=dword:00000001
 in the settings file); either way the figures say whether the speech module
 and Qt TextToSpeech were mapped into the process two seconds after the
@@ -253,6 +259,58 @@ def measure(tools, display, runs, idle, speak=False):
     return results
 
 
+def measure_startup(tools, display, runs, speak=False):
+    """Paired starts: per pair the start-up and memory of each program."""
+    pairs = []
+    for run in range(runs):
+        order = ["lexomat", "minimal"] if run % 2 == 0 else ["minimal", "lexomat"]
+        pair = {}
+        for name in order:
+            settings = "[General]\nSPEAK_WORDS=dword:00000001\n" if speak and name == "lexomat" else None
+            session = Session(tools, display, tools[name], settings=settings)
+            try:
+                time.sleep(2)
+                pair[name] = {"startup_ms": session.startup_ms, "rss_kb": session.rss_kb(),
+                              "speech_loaded": float(session.speech_loaded())}
+            finally:
+                session.close()
+        log(f"pair {run + 1}: lexomat {pair['lexomat']['startup_ms']:.1f} ms "
+            f"{pair['lexomat']['rss_kb'] / 1024:.1f} MiB, minimal {pair['minimal']['startup_ms']:.1f} ms "
+            f"{pair['minimal']['rss_kb'] / 1024:.1f} MiB")
+        pairs.append(pair)
+    return pairs
+
+
+def spread(values):
+    """Lowest, lower quartile, median, upper quartile and highest."""
+    ordered = sorted(values)
+    if len(ordered) < 2:
+        return ordered * 5
+    q1, q2, q3 = statistics.quantiles(ordered, n=4, method="inclusive")
+    return [ordered[0], q1, q2, q3, ordered[-1]]
+
+
+def startup_summary(pairs):
+    def column(name, key):
+        return [p[name][key] for p in pairs]
+
+    lines = [f"{len(pairs)} paired starts. Spread: lowest, lower quartile, median, upper quartile, highest.", "",
+             "| Figure | Lexomat (median) | Minimal Qt (median) | Ratio of medians | Per-pair ratio spread | Goal |",
+             "|---|---|---|---|---|---|"]
+    for key, label, unit, scale, goal in (("startup_ms", "Start to mapped window", "ms", 1.0, 1.2),
+                                          ("rss_kb", "Resident memory 2 s after the map", "MiB", 1 / 1024, 1.15)):
+        ours, theirs = column("lexomat", key), column("minimal", key)
+        ratio = statistics.median(ours) / statistics.median(theirs)
+        pair_ratios = [a / b for a, b in zip(ours, theirs)]
+        lines.append(f"| {label} | {statistics.median(ours) * scale:.1f} {unit} | "
+                     f"{statistics.median(theirs) * scale:.1f} {unit} | {ratio:.2f} x | "
+                     + " / ".join(f"{r:.2f}" for r in spread(pair_ratios)) + f" | <= {goal} x |")
+    loaded = statistics.median(column("lexomat", "speech_loaded"))
+    lines.append("")
+    lines.append(f"Speech library mapped 2 s after the window: {'yes' if loaded >= 0.5 else 'no'}")
+    return "\n".join(lines)
+
+
 def measure_flash(tools, display, seconds):
     session = Session(tools, display, tools["lexomat"],
                       settings="[General]\nDEFAULT_MODE=dword:00000002\n")
@@ -338,12 +396,23 @@ def main():
                         help="flock file that serialises builds")
     parser.add_argument("--json", help="write every figure to this file")
     parser.add_argument("--speak", action="store_true", help="start Lexomat with pronunciation on")
+    parser.add_argument("--startup-only", action="store_true",
+                        help="paired starts only: start-up and memory with the spread of their ratios")
     args = parser.parse_args()
     for tool in ("Xvfb", "xdotool", "cmake", "cc"):
         if not shutil.which(tool):
             sys.exit(f"{tool} is missing")
 
     tools = build(os.path.abspath(args.build_dir), args.lock)
+    if args.startup_only:
+        with Xvfb() as server:
+            log(f"Xvfb on {server.display}")
+            pairs = measure_startup(tools, server.display, args.runs, args.speak)
+        if args.json:
+            with open(args.json, "w") as out:
+                json.dump({"pairs": pairs}, out, indent=1)
+        print(startup_summary(pairs))
+        return
     with Xvfb() as server:
         log(f"Xvfb on {server.display}")
         results = measure(tools, server.display, args.runs, args.idle, args.speak)
