@@ -61,10 +61,19 @@ TCadr::TCadr(ProcessObjects &objects, QWidget *owner)
     font.setBold(true);
     m_ui->Label1->setFont(font);
     m_ui->Label2->setFont(font);
-    // Three meanings below the word must fit whole: the window grows in
-    // height as far as the font's three lines need; its width stays.
-    const int needed = m_ui->Label2->y() + 3 * QFontMetrics(font).lineSpacing() + 2;
-    setFixedSize(width(), std::max(height(), needed));
+    // Three meanings below the word must fit whole, the descenders of the
+    // last line ("р", "у", "д") and a margin below them included: the window
+    // grows in height as far as that needs; its width stays.
+    const QString deepest = QStringLiteral("рудфщцДЦЩgjpqy");
+    const QString blank = m_ui->Label2->text();
+    m_ui->Label2->setText(deepest + QLatin1Char('\n') + deepest + QLatin1Char('\n') + deepest);
+    const int threeLines = m_ui->Label2->sizeHint().height();
+    m_ui->Label2->setText(blank);
+    // A face may draw a descender below the descent its line box allows.
+    const QFontMetrics metrics(font);
+    const int overhang = std::max(0, metrics.tightBoundingRect(deepest).bottom() + 1 - metrics.descent());
+    constexpr int Margin = 4;
+    setFixedSize(width(), std::max(height(), m_ui->Label2->y() + threeLines + overhang + Margin));
 
     m_timer->setObjectName(QStringLiteral("Timer1"));
     m_timer->setInterval(40);
@@ -105,7 +114,7 @@ void TCadr::FormActivate()
     }
 
     m_inCorner = state.flashLeft <= 0 || state.flashTop <= 0;
-    placeFrame();
+    move(frameTarget());
 
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, toQColor(state.bgColor));
@@ -118,9 +127,9 @@ void TCadr::FormActivate()
     m_timer->start();
 }
 
-// Puts the window's outer top-left corner at the saved position, or flush in
-// the screen's top-right corner.
-void TCadr::placeFrame()
+// Where the window's outer top-left corner belongs: at the saved position,
+// or flush in the screen's top-right corner.
+QPoint TCadr::frameTarget()
 {
     PRG_STAT &state = *m_objects.state;
     if (m_inCorner) {
@@ -128,31 +137,41 @@ void TCadr::placeFrame()
         state.flashLeft = desktop.x() + desktop.width() - frameGeometry().width();
         state.flashTop = desktop.y();
     }
-    move(state.flashLeft, state.flashTop);
+    return {state.flashLeft, state.flashTop};
 }
 
 bool TCadr::event(QEvent *event)
 {
     if (event->type() == QEvent::Move || event->type() == QEvent::WindowActivate)
-        placeOnceFramed();
+        placeUntilSettled();
     return QDialog::event(event);
 }
 
 // Placed before it was framed, the window's client area sat where its frame
-// should be: once the frame is known, the frame itself is placed. The window
-// manager's frame may come without a move of the window, so the ticks look
-// too.
-void TCadr::placeOnceFramed()
+// should be. A window manager may frame the window late, under load long
+// after it was shown, and may move it as it frames it; so the frame is
+// placed again, on moves and on the ticks, until it is seen where it
+// belongs, with its caption bar and close button on the screen. From then
+// on the window is the learner's to move. A window manager that keeps the
+// window from its place is given a few tries only.
+void TCadr::placeUntilSettled()
 {
-    if (m_activated && !m_framePlaced && isVisible() && frameGeometry().topLeft() != geometry().topLeft()) {
-        m_framePlaced = true;
-        placeFrame();
+    if (!m_activated || m_settled || !isVisible())
+        return;
+    const QRect frame = frameGeometry();
+    if (frame == geometry())
+        return; // not framed (yet)
+    const QPoint target = frameTarget();
+    if (frame.topLeft() == target || ++m_placements > MaxPlacements) {
+        m_settled = true;
+        return;
     }
+    move(target);
 }
 
 void TCadr::Timer1Timer()
 {
-    placeOnceFramed();
+    placeUntilSettled();
     QString word;
     QString meanings;
     if (GWORDW *words = m_objects.words.get()) {

@@ -42,8 +42,8 @@ protected:
 private:
     void FormActivate();
     void FormClose();
-    void placeFrame();
-    void placeOnceFramed();
+    QPoint frameTarget();
+    void placeUntilSettled();
 
     ProcessObjects &m_objects;
     std::unique_ptr<Ui::Cadr> m_ui;
@@ -52,5 +52,7 @@ private:
     // The corner position depends on the window's outer width, which is
     // known only once the window manager has framed the window.
     bool m_inCorner = false;
-    bool m_framePlaced = false;
+    bool m_settled = false;
+    int m_placements = 0;
+    static constexpr int MaxPlacements = 10;
 };

@@ -61,6 +61,9 @@ QString FileDialogs::openFile(QWidget *parent, const QString &folder, const QStr
         return handler(folder, filter);
 
     QFileDialog dialog(parent, QString(), folder);
+    // A dialog that opens or saves a file never deletes or renames one of
+    // the learner's (its Delete key and context menu would).
+    dialog.setOption(QFileDialog::ReadOnly);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     const QStringList filters = nameFilters(filter);
@@ -88,6 +91,7 @@ QString FileDialogs::saveFile(QWidget *parent, const QString &suggestedPath, con
 
     const QFileInfo suggested(suggestedPath);
     QFileDialog dialog(parent, QString(), suggested.absolutePath());
+    dialog.setOption(QFileDialog::ReadOnly);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     const QStringList filters = nameFilters(filter);

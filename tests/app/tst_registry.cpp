@@ -46,6 +46,40 @@ private Q_SLOTS:
         reg.CloseKey();
     }
 
+    // A first start writes the new dictionary's marks while its window is
+    // built; they reach the file only after, and never get lost.
+    void heldWritesReachTheFileWhenReleased_data()
+    {
+        QTest::addColumn<bool>("byDestruction");
+        QTest::newRow("release") << false;
+        QTest::newRow("end of the store") << true;
+    }
+    void heldWritesReachTheFileWhenReleased()
+    {
+        QFETCH(bool, byDestruction);
+        const auto onDisk = [this] {
+            QSettings file(path(), QSettings::IniFormat);
+            return file.value(QStringLiteral("ACTIVE/tom_0")).toString();
+        };
+        {
+            INIT reg(path());
+            reg.holdWrites();
+            reg.OpenKey(QStringLiteral("SOFTWARE\\Tolv\\LX\\ACTIVE"), true);
+            reg.WriteBool(QStringLiteral("tom_0"), true);
+            reg.CloseKey();
+            QVERIFY(!QFile::exists(path()));
+            reg.OpenKey(QStringLiteral("SOFTWARE\\Tolv\\LX\\ACTIVE"), false);
+            QVERIFY(reg.ReadBool(QStringLiteral("tom_0")));
+            reg.CloseKey();
+            QVERIFY(!QFile::exists(path()));
+            if (!byDestruction) {
+                reg.releaseWrites();
+                QCOMPARE(onDisk(), QStringLiteral("dword:00000001"));
+            }
+        }
+        QCOMPARE(onDisk(), QStringLiteral("dword:00000001"));
+    }
+
     void wrongTypeIsReportedByName()
     {
         INIT reg(path());

@@ -444,6 +444,49 @@ def scenario_tray(s):
     program.close_with_button()
 
 
+def flash_frame_in_corner(s, flash_id, timeout=3):
+    """Waits until the whole flash window, caption bar and close button
+    included, sits flush in the screen's top-right corner; gives its client
+    window and its frame (left, top, right, bottom)."""
+    def framed():
+        window = s.x.window(flash_id)
+        left, right, top, bottom = s.x.frame_extents(flash_id)
+        return window, (window.x - left, window.y - top, window.right + right, window.bottom + bottom)
+
+    try:
+        flash, frame = wait_until("the flash window's frame in the top-right corner",
+                                  lambda: (placed := framed())[1][1] == 0 and placed[1][2] == SCREEN_WIDTH
+                                  and placed, timeout=timeout)
+    except E2EFailure:
+        flash, frame = framed()
+        raise E2EFailure(f"the flash window's frame is not in the top-right corner: client {flash}, "
+                         f"frame {frame}") from None
+    check(frame[0] >= 0, f"the flash window's frame {frame} reaches off the screen")
+    return flash, frame
+
+
+def scenario_flash_late_frame(s):
+    """A window manager that frames the flash window late, long after the
+    program placed it: the frame still ends in the corner, its close button
+    on the screen, and the window closes by it."""
+    s.write_dictionary(WORDS)
+    write_settings(s.settings_path(), {"DEFAULT_MODE": dword(2)})
+    program = s.program().start()
+
+    s.x.pause_window_manager()
+    try:
+        program.click(START_BUTTON)
+        time.sleep(1.5)
+    finally:
+        s.x.resume_window_manager()
+    flash_id = s.x.search_sync("^25-й кадр$")[0]
+    flash_frame_in_corner(s, flash_id, timeout=5)
+    s.x.xlib.request_close(flash_id)
+    wait_until("the flash window to close", lambda: s.x.hidden(flash_id))
+    wait_until("the main window to come back", program.main_viewable)
+    program.close_with_button()
+
+
 def scenario_flash(s):
     """Mode 2: "Запуск" hides the main window in the tray and opens the
     always-on-top "25-й кадр" window in the screen's top-right corner; closing
@@ -457,30 +500,14 @@ def scenario_flash(s):
     time.sleep(0.3)
     flash = s.x.window(flash_id)
     check(s.x.window_name(flash_id) == "25-й кадр", f"the flash window's caption is {s.x.window_name(flash_id)!r}")
-    check(flash.width == 204 and 64 <= flash.height <= 72,
+    check(flash.width == 204 and 64 <= flash.height <= 80,
           f"the flash window's client is {flash.width} x {flash.height}, expected 204 wide, tall enough for three meanings")
     check("_NET_WM_STATE_ABOVE" in s.x.net_wm_state(flash_id),
           f"the flash window is not kept above others: {sorted(s.x.net_wm_state(flash_id))}")
     wait_until("the main window to hide", lambda: not program.main_viewable())
     wait_until("the tray icon while the flash window shows", program.tray_icon)
 
-    def framed():
-        window = s.x.window(flash_id)
-        left, right, top, bottom = s.x.frame_extents(flash_id)
-        return window, (window.x - left, window.y - top, window.right + right, window.bottom + bottom)
-
-    # The whole window, caption bar and close button included, sits flush in
-    # the corner: placed again once the window manager's frame is known,
-    # which on a busy machine may take a moment.
-    try:
-        flash, frame = wait_until("the flash window's frame in the top-right corner",
-                                  lambda: (placed := framed())[1][1] == 0 and placed[1][2] == SCREEN_WIDTH
-                                  and placed, timeout=3)
-    except E2EFailure:
-        flash, frame = framed()
-        raise E2EFailure(f"the flash window's frame is not in the top-right corner: client {flash}, "
-                         f"frame {frame}") from None
-    check(frame[0] >= 0, f"the flash window's frame {frame} reaches off the screen")
+    flash, frame = flash_frame_in_corner(s, flash_id)
 
     # Words flash in it: its colour is the board colour, its labels hold text.
     def flash_ink():
@@ -734,6 +761,7 @@ SCENARIOS = {
     "game": scenario_game,
     "tray": scenario_tray,
     "flash": scenario_flash,
+    "flash_late_frame": scenario_flash_late_frame,
     "hidpi": scenario_hidpi,
     "unreadable_dictionary": scenario_unreadable_dictionary,
     "edit_and_find": scenario_edit_and_find,

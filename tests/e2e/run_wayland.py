@@ -31,7 +31,7 @@ from xsession import SCREEN_WIDTH, E2EFailure, Window, wait_until  # noqa: E402
 
 FRAME_BLUE = (0, 0, 0xFF)   # the main window's own colour around its controls
 FLASH_SIZE = (204, 64)      # at least: it grows in height to show three meanings whole
-FLASH_TALLEST = 72
+FLASH_TALLEST = 80
 
 
 def flash_sized(width, height):

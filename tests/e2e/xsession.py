@@ -7,6 +7,7 @@ import ctypes.util
 import os
 import re
 import shutil
+import signal
 import subprocess
 import time
 
@@ -299,6 +300,17 @@ class XSession:
         wait_until("openbox to manage the screen",
                    lambda: "window id #" in self.xprop_root("_NET_SUPPORTING_WM_CHECK")
                    and "=" in self.xprop_root("_NET_WORKAREA"), timeout=15)
+
+    def pause_window_manager(self):
+        """Stops openbox where it stands: windows mapped meanwhile wait for
+        their frame until it goes on, as under a busy window manager."""
+        self._window_manager().send_signal(signal.SIGSTOP)
+
+    def resume_window_manager(self):
+        self._window_manager().send_signal(signal.SIGCONT)
+
+    def _window_manager(self):
+        return next(process for name, process in self._processes if name == "openbox")
 
     def _start_tray(self):
         # A window mapped while the window manager is still settling can stay

@@ -1,4 +1,6 @@
+#include "app/lexomat_application.h"
 #include "app/process_objects.h"
+#include "app/settings.h"
 #include "dict/random.h"
 #include "forms/cadr_form.h"
 #include "forms/colour.h"
@@ -100,21 +102,45 @@ private Q_SLOTS:
         cadr.close();
     }
 
-    // A word with three meanings shows them all, each line whole inside the
-    // window.
+    // A word with three meanings shows every line whole: the descenders of
+    // the last line ("р" of "работать") and a margin below them lie inside
+    // the window, whatever font the board is set to.
+    void threeMeaningsFitWhole_data()
+    {
+        QTest::addColumn<int>("boardFontSize");
+        QTest::newRow("default board font") << PRG_STAT().fontSize;
+        QTest::newRow("largest board font") << FontSizeMaximum;
+    }
     void threeMeaningsFitWhole()
     {
-        useWords({u"three,три,третий,тройка,"_s});
+        QFETCH(int, boardFontSize);
+        LexomatApplication::useClassicFonts();
+        PRG_STAT &state = *m_objects.state;
+        state.fontSize = boardFontSize;
+        state.bgColor = 0xFFFFFF;
+        state.activeColor = 0x000000;
+        state.passiveColor = 0x000000;
+        useWords({u"run,бежать,управлять,работать,"_s});
         TCadr cadr(m_objects, &m_mainWindow);
         showStill(cadr);
         cadr.Timer1Timer();
         auto *meanings = cadr.findChild<QLabel *>(u"Label2"_s);
-        QCOMPARE(meanings->text(), u"три\nтретий\nтройка"_s);
-        const QFontMetrics metrics(meanings->font());
-        const QRect text = meanings->contentsRect();
-        QVERIFY(text.height() >= 3 * metrics.lineSpacing());
-        QVERIFY2(meanings->geometry().bottom() < cadr.height(),
-                 qPrintable(u"the meanings end at %1, the window at %2"_s.arg(meanings->geometry().bottom()).arg(cadr.height())));
+        QCOMPARE(meanings->text(), u"бежать\nуправлять\nработать"_s);
+
+        const QImage picture = cadr.grab().toImage();
+        const QRgb background = picture.pixel(picture.width() - 1, picture.height() - 1);
+        int lowestInk = -1;
+        for (int y = 0; y < picture.height(); ++y) {
+            for (int x = 0; x < picture.width(); ++x) {
+                if (picture.pixel(x, y) != background)
+                    lowestInk = y;
+            }
+        }
+        // The third line was drawn, and three rows of margin stay clear below it.
+        const int thirdLine = meanings->y() + 2 * QFontMetrics(meanings->font()).lineSpacing();
+        QVERIFY2(lowestInk > thirdLine, qPrintable(u"lowest ink at row %1"_s.arg(lowestInk)));
+        QVERIFY2(lowestInk < picture.height() - 3,
+                 qPrintable(u"ink at row %1 of a window %2 rows high"_s.arg(lowestInk).arg(picture.height())));
         // The word above them stays where it was.
         QCOMPARE(cadr.findChild<QLabel *>(u"Label1"_s)->pos(), QPoint(4, 1));
         cadr.close();

@@ -448,6 +448,23 @@ private Q_SLOTS:
         QVERIFY(tab.messages.isEmpty());
     }
 
+    // The list is made when its page first shows, from the dictionary that
+    // is current then, not the one the window started with.
+    void listMadeLaterShowsTheCurrentDictionary()
+    {
+        DictionariesTab tab;
+        tab.writeDictionary(0, 8);
+        tab.writeDictionary(1, 12, u"v"_s);
+        TForm1 &window = tab.open();
+        window.show();
+        window.BNextDictClick();
+        QVERIFY(!window.findChild<QTreeWidget *>());
+        tab.child<QTabWidget>("PageControl1")->setCurrentIndex(1);
+        QCOMPARE(tab.rows(), linesOnDisk(tab.dictPath(1)));
+        QVERIFY(tab.caption().endsWith(u"tom_1.wrd"_s));
+        QVERIFY(tab.list()->hasFocus());
+    }
+
     void doubleClickBelowTheRowsAsksForAWord()
     {
         DictionariesTab tab;
