@@ -515,7 +515,7 @@ void TestLexomatWrd::commandLine_data()
                                               << QStringList{u"starter needs [--from DIR] FOLDER"_s};
     QTest::newRow("starter --from without folder") << QStringList{u"starter"_s, u"dict"_s, u"--from"_s} << 2
                                                    << QStringList{u"starter needs [--from DIR] FOLDER"_s};
-    QTest::newRow("unknown command") << QStringList{u"merge"_s} << 2 << QStringList{u"unknown command 'merge'"_s};
+    QTest::newRow("unknown command") << QStringList{u"combine"_s} << 2 << QStringList{u"unknown command 'combine'"_s};
 }
 
 void TestLexomatWrd::commandLine()
