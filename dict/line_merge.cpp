@@ -129,7 +129,8 @@ void resolve(const QStringList &base, const QStringList &ours, const QStringList
         theirsNew.append(line);
     }
     result.added += theirsNew;
-    if (!oursNew.isEmpty() && !theirsNew.isEmpty())
+    // Both adding at the same place changed nothing that was there.
+    if (!base.isEmpty() && !oursNew.isEmpty() && !theirsNew.isEmpty())
         result.bothChanged.append({oursNew, theirsNew});
 }
 

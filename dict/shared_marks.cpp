@@ -53,8 +53,9 @@ QString unescaped(QStringView text)
     return out;
 }
 
-// (mark, dictionary) -> the change; lines that do not parse are passed over,
-// so that a newer Lexomat may add what this one does not know.
+// (mark, dictionary) -> the change. Lines that do not parse and marks this
+// Lexomat does not know are passed over, and fields after the fourth left
+// out, so that a newer Lexomat may add to the file.
 using Changes = QMap<std::pair<QString, QString>, SharedMarks::Value>;
 
 Changes readChanges(const QString &path)
@@ -68,7 +69,7 @@ Changes readChanges(const QString &path)
         if (line.isEmpty() || line.startsWith(u'#'))
             continue;
         const QList<QStringView> fields = line.split(u'\t');
-        if (fields.size() != 4 || (fields[2] != u"0"_s && fields[2] != u"1"_s))
+        if (fields.size() < 4 || (fields[2] != u"0"_s && fields[2] != u"1"_s))
             continue;
         bool ok = false;
         const qint64 time = fields[0].toLongLong(&ok);
