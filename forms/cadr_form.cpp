@@ -149,11 +149,11 @@ bool TCadr::event(QEvent *event)
 
 // Placed before it was framed, the window's client area sat where its frame
 // should be. A window manager may frame the window late, under load long
-// after it was shown, and may move it as it frames it; so the frame is
-// placed again, on moves and on the ticks, until it is seen where it
-// belongs, with its caption bar and close button on the screen. From then
-// on the window is the learner's to move. A window manager that keeps the
-// window from its place is given a few tries only.
+// after it was shown, and may move it as it frames it; and the toolkit takes
+// a move as done before the window manager has done it. So for a while
+// after the frame first shows, the frame is put back in its place on every
+// move and tick that finds it elsewhere, with its caption bar and close
+// button on the screen. After that the window is the learner's to move.
 void TCadr::placeUntilSettled()
 {
     if (!m_activated || m_settled || !isVisible())
@@ -161,12 +161,14 @@ void TCadr::placeUntilSettled()
     const QRect frame = frameGeometry();
     if (frame == geometry())
         return; // not framed (yet)
-    const QPoint target = frameTarget();
-    if (frame.topLeft() == target || ++m_placements > MaxPlacements) {
+    if (!m_framedSince.isValid())
+        m_framedSince.start();
+    if (m_framedSince.hasExpired(SettleMs)) {
         m_settled = true;
         return;
     }
-    move(target);
+    if (const QPoint target = frameTarget(); frame.topLeft() != target)
+        move(target);
 }
 
 void TCadr::Timer1Timer()

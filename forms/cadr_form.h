@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QElapsedTimer>
 
 #include <memory>
 
@@ -53,6 +54,6 @@ private:
     // known only once the window manager has framed the window.
     bool m_inCorner = false;
     bool m_settled = false;
-    int m_placements = 0;
-    static constexpr int MaxPlacements = 10;
+    QElapsedTimer m_framedSince;
+    static constexpr int SettleMs = 1500;
 };

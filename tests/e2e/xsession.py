@@ -365,11 +365,22 @@ class XSession:
     def search_sync(self, name, timeout=8.0):
         """Waits for a viewable window whose name matches, the way a user
         waits for it to appear."""
-        try:
-            result = self.run("xdotool", "search", "--sync", "--onlyvisible", "--name", name, timeout=timeout)
-        except subprocess.TimeoutExpired:
-            raise E2EFailure(f"no viewable window named {name!r} within {timeout:.1f} s") from None
-        return [int(line) for line in result.stdout.decode().split()]
+        # xdotool fails with BadWindow when a window it looks at goes away
+        # during the search (a menu or tooltip closing): it is asked again.
+        deadline = time.monotonic() + timeout
+        while True:
+            left = deadline - time.monotonic()
+            if left <= 0:
+                raise E2EFailure(f"no viewable window named {name!r} within {timeout:.1f} s")
+            try:
+                result = self.run("xdotool", "search", "--sync", "--onlyvisible", "--name", name, timeout=left,
+                                  check=False)
+            except subprocess.TimeoutExpired:
+                continue
+            found = [int(line) for line in result.stdout.decode().split()]
+            if found:
+                return found
+            time.sleep(0.05)
 
     def window(self, wid):
         """The window's state, or None when it is gone."""

@@ -199,6 +199,9 @@ private Q_SLOTS:
         m_objects.words->DrawWord();
         m_objects.words->DrawWord();
         QCOMPARE(m_objects.words->AvailableCount(), 3);
+        // Once the window has settled in its corner, the learner moves it.
+        QTest::qWait(1600);
+        cadr.Timer1Timer();
         cadr.move(123, 77);
 
         cadr.close();

@@ -457,6 +457,7 @@ private Q_SLOTS:
         tab.writeDictionary(1, 12, u"v"_s);
         TForm1 &window = tab.open();
         window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
         window.BNextDictClick();
         QVERIFY(!window.findChild<QTreeWidget *>());
         tab.child<QTabWidget>("PageControl1")->setCurrentIndex(1);
