@@ -35,7 +35,7 @@ import time
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 from run_e2e import CLOSE_BUTTON, MAIN_HEIGHT, MAIN_WIDTH, Scenario, check  # noqa: E402
-from xsession import E2EFailure, XSession, wait_until  # noqa: E402
+from xsession import SCREEN_HEIGHT, SCREEN_WIDTH, E2EFailure, XSession  # noqa: E402
 
 # Places of the main window that open a browser: the help button "?"
 # (Button5, 14 x 13 at (365, 4)) and, while the about page shows, its labels
@@ -179,16 +179,15 @@ class Soak:
         self.say(f"{self.actions} actions; now the orderly end")
 
     def end(self):
-        """Every dialog closed by Escape, then the main window by its own
-        close button."""
-        deadline = time.monotonic() + 30
-        while True:
-            self.alive()
-            others = [w for w in self.windows() if not self.is_main(w)]
-            main_shown = any(self.is_main(w) for w in self.windows())
-            if not others and main_shown:
-                break
-            check(time.monotonic() < deadline, f"these would not close: {[w.name for w in others]}")
+        """Every dialog closed by Escape (the flash window by its close
+        button), the main window brought back from the tray or from where a
+        drag left it, then closed by its own close button."""
+        deadline = time.monotonic() + 60
+        while self.program.process.poll() is None:
+            check(time.monotonic() < deadline, "lexomat could not be brought to its end: "
+                  + str([w.name for w in self.windows()]))
+            windows = self.windows()
+            others = [w for w in windows if not self.is_main(w)]
             if others:
                 window = others[-1]
                 if window.name == "25-й кадр":
@@ -198,27 +197,47 @@ class Soak:
                     self.say(f"Escape to {window.name!r}")
                     self.x.run("xdotool", "windowactivate", str(window.id), check=False)
                     self.x.xdotool("key", "Escape")
-            else:
+                time.sleep(0.3)
+                continue
+            if not windows:
                 icons = self.x.tray_icons()
                 if icons:
                     self.say("left click on the tray icon to bring the window back")
                     self.x.click_screen(*icons[0].centre())
-            time.sleep(0.3)
-        self.program.refresh_main()
-        self.say("the main window's close button")
-        self.program.click(CLOSE_BUTTON)
-        # A box at the close (a file it could not write) is answered too.
-        deadline = time.monotonic() + 20
-        while self.program.process.poll() is None:
-            check(time.monotonic() < deadline, "lexomat did not end after its close button")
-            for window in self.windows():
-                if not self.is_main(window):
-                    self.say(f"Escape to {window.name!r} at the close")
-                    self.x.run("xdotool", "windowactivate", str(window.id), check=False)
-                    self.x.xdotool("key", "Escape")
-            time.sleep(0.3)
+                time.sleep(0.3)
+                continue
+            main = self.program.refresh_main()
+            if not self.close_button_on_screen(main):
+                self.drag_back(main)
+                continue
+            self.say("the main window's close button")
+            self.program.click(CLOSE_BUTTON)
+            try:
+                self.program.process.wait(timeout=3)
+            except subprocess.TimeoutExpired:
+                pass
         code = self.program.process.returncode
         check(code == 0, f"lexomat ended with status {code} after its close button")
+
+    @staticmethod
+    def close_button_on_screen(main):
+        x, y = main.x + CLOSE_BUTTON[0], main.y + CLOSE_BUTTON[1]
+        return 0 <= x < SCREEN_WIDTH and 0 <= y < SCREEN_HEIGHT
+
+    def drag_back(self, main):
+        """Drags the main window by a piece of its frame that is on the
+        screen until it stands in the middle, as a learner would."""
+        target_x, target_y = (SCREEN_WIDTH - main.width) // 2, (SCREEN_HEIGHT - main.height) // 2
+        for fx, fy in FRAME_SPOTS:
+            sx, sy = main.x + fx, main.y + fy
+            if 0 <= sx < SCREEN_WIDTH and 0 <= sy < SCREEN_HEIGHT:
+                self.say(f"drag the main window back by its frame at {fx},{fy}")
+                self.x.xdotool("mousemove", str(sx), str(sy), "mousedown", "1",
+                               "mousemove", str(sx + target_x - main.x), str(sy + target_y - main.y),
+                               "mouseup", "1")
+                time.sleep(0.3)
+                return
+        raise E2EFailure(f"no piece of the main window's frame is on the screen: {main}")
 
     def check_dictionaries(self, before):
         folder = os.path.join(self.s.workdir, "dict")
