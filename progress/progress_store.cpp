@@ -69,8 +69,9 @@ const QList<Migration> &migrations()
              u"ALTER TABLE words ADD COLUMN difficulty REAL NOT NULL DEFAULT 0"_s,
              u"ALTER TABLE words ADD COLUMN last_review INTEGER NOT NULL DEFAULT 0"_s,
              u"ALTER TABLE words ADD COLUMN due INTEGER NOT NULL DEFAULT 0"_s,
-             // A word's answers in time order, for the replays.
-             u"CREATE INDEX answers_of_word ON answers (word, meaning1, meaning2, meaning3, time)"_s,
+             // A word's answers in time order, for the replays, read from
+             // the index alone.
+             u"CREATE INDEX answers_of_word ON answers (word, meaning1, meaning2, meaning3, time, kind)"_s,
          },
          replaySchedules},
     };
@@ -161,10 +162,11 @@ bool replaySchedules(QSqlDatabase &db, const ProgressStore::MigrationProgress &p
     }
     WordKey word;
     QList<TimedAnswer> timeline;
+    LocalDays days;
     const auto store = [&] {
         if (timeline.isEmpty())
             return true;
-        bindSchedule(update, 0, ReplaySchedule(timeline));
+        bindSchedule(update, 0, ReplaySchedule(timeline, days));
         bindKey(update, 5, word);
         timeline.clear();
         if (update.exec())
@@ -507,7 +509,7 @@ bool ProgressStore::write(const AnswerEvent &event, const QString &dictionary, q
     const bool reviews = RatingOf(event.kind).has_value();
     const bool replayWord = known && ((reviews && time < word.lastTime) || !word.schedule.Sane());
     if (!replayWord)
-        word.schedule = word.schedule.AfterAnswer(event.kind, DayOf(time));
+        word.schedule = word.schedule.AfterAnswer(event.kind, m_days(time));
     word.Add(event.kind, time);
 
     s.addAnswer.bindValue(0, time);
@@ -563,7 +565,7 @@ bool ProgressStore::replay(const WordKey &key, WordSchedule &schedule, QSqlError
         return false;
     }
     query.finish();
-    schedule = ReplaySchedule(timeline);
+    schedule = ReplaySchedule(timeline, m_days);
     return true;
 }
 

@@ -107,6 +107,7 @@ private:
     QString m_error;
     Mode m_mode = Mode::Record;
     MigrationProgress m_migrationProgress;
+    LocalDays m_days;
     std::unique_ptr<QSqlDatabase> m_db;
     std::unique_ptr<Statements> m_statements;
 };

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 std::optional<Fsrs::Rating> RatingOf(AnswerKind kind)
 {
@@ -24,6 +25,39 @@ std::optional<Fsrs::Rating> RatingOf(AnswerKind kind)
 qint64 DayOf(qint64 time)
 {
     return QDateTime::fromMSecsSinceEpoch(time).date().toJulianDay();
+}
+
+namespace {
+
+constexpr qint64 DayMs = 24 * 3600 * 1000;
+constexpr qint64 EpochJulianDay = 2440588; // 1 January 1970
+constexpr int OffsetChanges = std::numeric_limits<int>::min();
+
+qint64 floorDiv(qint64 a, qint64 b)
+{
+    return a / b - (a % b < 0 ? 1 : 0);
+}
+
+int offsetAt(qint64 time)
+{
+    return QDateTime::fromMSecsSinceEpoch(time).offsetFromUtc();
+}
+
+} // namespace
+
+qint64 LocalDays::operator()(qint64 time)
+{
+    const qint64 utcDay = floorDiv(time, DayMs);
+    auto found = m_offsets.constFind(utcDay);
+    if (found == m_offsets.cend()) {
+        // The offsets at either end of the day: when they agree, no change
+        // of the local time falls within it.
+        const int first = offsetAt(utcDay * DayMs);
+        found = m_offsets.insert(utcDay, first == offsetAt(utcDay * DayMs + DayMs - 1) ? first : OffsetChanges);
+    }
+    if (*found == OffsetChanges)
+        return DayOf(time);
+    return floorDiv(time + qint64(*found) * 1000, DayMs) + EpochJulianDay;
 }
 
 double WordSchedule::Retrievability(qint64 day) const
@@ -76,12 +110,18 @@ WordSchedule WordSchedule::AfterAnswer(AnswerKind kind, qint64 day) const
     return rating ? AfterReview(*rating, day) : *this;
 }
 
-WordSchedule ReplaySchedule(QList<TimedAnswer> answers)
+WordSchedule ReplaySchedule(QList<TimedAnswer> answers, LocalDays &days)
 {
     std::stable_sort(answers.begin(), answers.end(),
                      [](const TimedAnswer &a, const TimedAnswer &b) { return a.time < b.time; });
     WordSchedule schedule;
     for (const TimedAnswer &answer : std::as_const(answers))
-        schedule = schedule.AfterAnswer(answer.kind, DayOf(answer.time));
+        schedule = schedule.AfterAnswer(answer.kind, days(answer.time));
     return schedule;
+}
+
+WordSchedule ReplaySchedule(QList<TimedAnswer> answers)
+{
+    LocalDays days;
+    return ReplaySchedule(std::move(answers), days);
 }

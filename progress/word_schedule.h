@@ -3,6 +3,7 @@
 #include "game/answer_event.h"
 #include "progress/fsrs.h"
 
+#include <QHash>
 #include <QList>
 #include <QtGlobal>
 
@@ -17,6 +18,20 @@ std::optional<Fsrs::Rating> RatingOf(AnswerKind kind);
 // The local calendar day of a moment (milliseconds since the epoch), as a
 // Julian day number.
 qint64 DayOf(qint64 time);
+
+// DayOf for many moments: the local time's offset is looked up once for each
+// day of universal time met and kept, a few microseconds saved on every
+// other moment of that day. A day in which the offset changes (summer time
+// begins or ends) is worked out moment by moment. The offsets kept are those
+// of the time zone when they were looked up.
+class LocalDays
+{
+public:
+    qint64 operator()(qint64 time);
+
+private:
+    QHash<qint64, int> m_offsets; // day of universal time -> seconds east of it
+};
 
 // One word's review schedule: what FSRS makes of its answers. Days are
 // Julian day numbers of local calendar days. A word counts one review a day,
@@ -66,3 +81,4 @@ struct TimedAnswer
 // another computer, or after the clock was put back); anything that holds
 // the answers can rebuild every schedule with it.
 WordSchedule ReplaySchedule(QList<TimedAnswer> answers);
+WordSchedule ReplaySchedule(QList<TimedAnswer> answers, LocalDays &days);

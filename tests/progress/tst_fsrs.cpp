@@ -2,7 +2,8 @@
 // vectors in fsrs_vectors.json were made by tools/fsrs/make_vectors.js with
 // ts-fsrs (how, is written there). Every review of every sequence must give
 // the same stability and difficulty to 1e-6 and the same due day, and the
-// chance of recall on later days must agree too.
+// chance of recall on later days must agree too. And the calendar days the
+// schedule counts in.
 #include "progress/word_schedule.h"
 
 #include <QFile>
@@ -10,8 +11,10 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTest>
+#include <QTimeZone>
 
 #include <cmath>
+#include <ctime>
 
 using namespace Qt::StringLiterals;
 
@@ -87,6 +90,47 @@ private Q_SLOTS:
             QVERIFY2(near(schedule.Retrievability(day), check.value(u"retrievability"_s).toDouble()),
                      qPrintable(u"day %1"_s.arg(check.value(u"day"_s).toInteger())));
         }
+    }
+
+    // The quick day count agrees with the calendar in zones with summer
+    // time, with offsets of 30 and 45 minutes, and in the zone that skipped
+    // a whole day (Samoa, end of 2011).
+    void localDaysAreCalendarDays_data()
+    {
+        QTest::addColumn<QByteArray>("zone");
+        for (const char *zone : {"UTC", "Europe/Moscow", "Europe/Berlin", "America/New_York", "Australia/Lord_Howe",
+                                 "Asia/Kathmandu", "Pacific/Apia"})
+            QTest::newRow(zone) << QByteArray(zone);
+    }
+
+    void localDaysAreCalendarDays()
+    {
+        QFETCH(QByteArray, zone);
+        const QByteArray previous = qgetenv("TZ");
+        qputenv("TZ", zone);
+        tzset();
+        // The program's local time is the zone's.
+        const QDateTime moment = QDateTime::fromMSecsSinceEpoch(1700000000000);
+        QCOMPARE(moment.offsetFromUtc(), QTimeZone(zone).offsetFromUtc(moment));
+        LocalDays days;
+        int checked = 0;
+        for (const int year : {2011, 2025}) {
+            const qint64 start = QDateTime(QDate(year, 1, 1), QTime(0, 0), Qt::UTC).toMSecsSinceEpoch();
+            // Every 7 minutes and 13 seconds through the year, and back.
+            for (qint64 t = start; t < start + 366LL * 86400000; t += 433000, ++checked)
+                QCOMPARE(days(t), DayOf(t));
+            for (qint64 t = start + 366LL * 86400000; t > start; t -= 3600000 * 5 + 1)
+                QCOMPARE(days(t), DayOf(t));
+        }
+        // Before 1970 too.
+        for (qint64 t = -86400000LL * 400; t < 0; t += 3599999)
+            QCOMPARE(days(t), DayOf(t));
+        if (previous.isEmpty())
+            qunsetenv("TZ");
+        else
+            qputenv("TZ", previous);
+        tzset();
+        QVERIFY(checked > 100000);
     }
 };
 
