@@ -4,6 +4,7 @@
 
 #include "app/process_objects.h"
 #include "forms/colour.h"
+#include "platform/window_frame.h"
 
 #include <QCloseEvent>
 #include <QFontMetrics>
@@ -114,7 +115,7 @@ void TCadr::FormActivate()
     }
 
     m_inCorner = state.flashLeft <= 0 || state.flashTop <= 0;
-    move(frameTarget());
+    move(frameTarget(frameGeometry().width()));
 
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, toQColor(state.bgColor));
@@ -129,12 +130,12 @@ void TCadr::FormActivate()
 
 // Where the window's outer top-left corner belongs: at the saved position,
 // or flush in the screen's top-right corner.
-QPoint TCadr::frameTarget()
+QPoint TCadr::frameTarget(int frameWidth)
 {
     PRG_STAT &state = *m_objects.state;
     if (m_inCorner) {
         const QRect desktop = QGuiApplication::primaryScreen()->geometry();
-        state.flashLeft = desktop.x() + desktop.width() - frameGeometry().width();
+        state.flashLeft = desktop.x() + desktop.width() - frameWidth;
         state.flashTop = desktop.y();
     }
     return {state.flashLeft, state.flashTop};
@@ -158,8 +159,15 @@ void TCadr::placeUntilSettled()
 {
     if (!m_activated || m_settled || !isVisible())
         return;
-    const QRect frame = frameGeometry();
-    if (frame == geometry())
+    // The window system's own word on the frame where it has one.
+    QPoint client = geometry().topLeft();
+    QMargins margins(client.x() - frameGeometry().x(), client.y() - frameGeometry().y(),
+                     frameGeometry().right() - geometry().right(), frameGeometry().bottom() - geometry().bottom());
+    if (const std::optional<WindowFrame::State> actual = WindowFrame::current(this)) {
+        client = actual->client;
+        margins = actual->margins;
+    }
+    if (margins.isNull())
         return; // not framed (yet)
     if (!m_framedSince.isValid())
         m_framedSince.start();
@@ -167,8 +175,10 @@ void TCadr::placeUntilSettled()
         m_settled = true;
         return;
     }
-    if (const QPoint target = frameTarget(); frame.topLeft() != target)
-        move(target);
+    const QPoint corner(margins.left(), margins.top());
+    const QPoint target = frameTarget(width() + margins.left() + margins.right());
+    if (client - corner != target)
+        WindowFrame::moveClient(this, target + corner);
 }
 
 void TCadr::Timer1Timer()

@@ -43,7 +43,8 @@ protected:
 private:
     void FormActivate();
     void FormClose();
-    QPoint frameTarget();
+    // Where the frame's top-left corner belongs, for a frame that wide.
+    QPoint frameTarget(int frameWidth);
     void placeUntilSettled();
 
     ProcessObjects &m_objects;
