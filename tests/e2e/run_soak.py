@@ -10,7 +10,8 @@ window, its tabs, every dialog and menu that opens), drags on the main
 window's frame, the window manager's close request on its dialogs, and keys
 (Escape, Enter, Tab, Insert, Delete, F4, F5, 1 to 6, Ctrl+F, letters). The
 help button and the about page's web links, which open a browser, are never
-clicked, nor is the tray icon's menu opened (it holds the web page too).
+clicked, nor is the tray icon's menu opened (it holds the web page too);
+the main window's own close button is kept for the end.
 
 At the end the program must still run; every dialog is closed by Escape (the
 flash window by its close button), the main window by its own close button,
@@ -42,6 +43,8 @@ from xsession import SCREEN_HEIGHT, SCREEN_WIDTH, E2EFailure, XSession  # noqa: 
 # with the web address (Bevel2 at (85, 16), 199 x 217 of the page, whose
 # origin is (21, 42) of the window).
 HELP_BUTTON = (362, 1, 382, 20)
+# The main window's own close button ends the run; it is pressed at the end.
+OWN_CLOSE_BUTTON = (393, 1, 412, 20)
 ABOUT_LINKS = (21 + 85, 42 + 16, 21 + 85 + 199, 42 + 16 + 217)
 # A point of the page control that shows the page's own colour: the about
 # page is the frame's blue there, the game page the board, the dictionaries
@@ -110,7 +113,7 @@ class Soak:
         if not self.is_main(window):
             return True
         inside = lambda box: box[0] <= x < box[2] and box[1] <= y < box[3]  # noqa: E731
-        if inside(HELP_BUTTON):
+        if inside(HELP_BUTTON) or inside(OWN_CLOSE_BUTTON):
             return False
         return not (inside(ABOUT_LINKS) and self.about_page_showing(window))
 
