@@ -71,6 +71,16 @@ bool isMarked(QStringView text)
     return std::any_of(marks.begin(), marks.end(), [&](const QString &mark) { return text.startsWith(mark); });
 }
 
+// Articles one after the other, a blank line between them.
+QString joinArticles(QStringList articles)
+{
+    for (QString &article : articles) {
+        while (!article.isEmpty() && article.back().isSpace())
+            article.chop(1);
+    }
+    return articles.join(u"\n\n");
+}
+
 QString lookupKey(const QString &word)
 {
     return word.simplified().toLower();
@@ -423,13 +433,13 @@ LookupResult Lexicon::lookup(const QString &word) const
         result.headword = meanings.headword;
         result.transcription = meanings.transcription;
         result.meanings = meanings.meanings;
-        result.article = articles.join(u"\n\n");
+        result.article = joinArticles(articles);
         return result;
     }
     if (!firstFound.articles.isEmpty()) {
         result.headword = firstFound.headword;
         result.transcription = firstFound.transcription;
-        result.article = firstFound.articles.join(u"\n\n");
+        result.article = joinArticles(firstFound.articles);
     }
     return result;
 }
