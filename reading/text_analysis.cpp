@@ -30,6 +30,23 @@ int TextAnalysis::WordsFor(int percent) const
     return Coverage::WordsToReach(KnownOccurrences(), runningWords, counts, percent);
 }
 
+std::optional<WordEntry> DictionaryEntry(const QString &word, const QStringList &meanings)
+{
+    QStringList kept;
+    for (const QString &meaning : meanings) {
+        const QString field = WordList::Trimmed(meaning);
+        if (field.isEmpty() || field.size() > WordList::MaxFieldLength || field.contains(u','))
+            continue;
+        kept.append(field);
+        if (kept.size() == WordList::MaxMeanings)
+            break;
+    }
+    if (kept.isEmpty())
+        return std::nullopt;
+    QList<WordListProblem> problems;
+    return WordList::MakeEntry(word, kept, 0, QString(), problems);
+}
+
 namespace Coverage {
 
 int WordsToReach(qint64 known, qint64 running, const QList<int> &counts, int percent)
@@ -301,15 +318,15 @@ private:
             TextWord word;
             word.word = base;
             word.count = stats.count;
-            word.rank = m_knowledge.Rank(base);
+            word.frequency = m_knowledge.Frequency(base);
             word.example = Tokenizer::ExampleText(m_text, m_sentences[stats.sentence], stats.start, ExampleLength);
             m_result.newWords.append(std::move(word));
         }
         std::sort(m_result.newWords.begin(), m_result.newWords.end(), [](const TextWord &a, const TextWord &b) {
             if (a.count != b.count)
                 return a.count > b.count;
-            if (a.rank != b.rank)
-                return a.rank < b.rank;
+            if (a.frequency != b.frequency)
+                return a.frequency > b.frequency;
             return a.word < b.word;
         });
         return true;

@@ -1,12 +1,12 @@
 #pragma once
 
+#include "import/word_list.h"
 #include "reading/document.h"
 
 #include <QList>
 #include <QString>
 #include <QStringList>
 
-#include <climits>
 #include <optional>
 
 class WordKnowledge;
@@ -17,7 +17,7 @@ struct TextWord
 {
     QString word;
     int count = 0;     // running words of the text counted under it
-    int rank = INT_MAX; // how common it is in English at large
+    int frequency = 0; // how common it is in English at large
     QStringList meanings;
     QString example;   // a sentence of the text where it occurs
 };
@@ -40,7 +40,8 @@ struct TextAnalysis
     Group inFolder;       // in one of the learner's dictionaries
     Group learnt;         // marked learnt by the record of answers
     Group names;          // capitalised words that are no English words here
-    // The rest, by count, then by how common they are, then by spelling.
+    // The rest, by count, then the more common in English first, then by
+    // spelling.
     QList<TextWord> newWords;
 
     qint64 KnownOccurrences() const;
@@ -51,6 +52,11 @@ struct TextAnalysis
     // of known running words to percent; 0 when it is reached already.
     int WordsFor(int percent) const;
 };
+
+// The dictionary entry of a word with the first three of its meanings; none
+// when it has no meaning or would not survive in a dictionary (a field too
+// long, a comma).
+std::optional<WordEntry> DictionaryEntry(const QString &word, const QStringList &meanings);
 
 namespace Coverage {
 

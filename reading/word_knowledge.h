@@ -3,8 +3,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <climits>
-
 // What the analysis of a text needs to know about English words: their base
 // words, whether the dictionary has them, their meanings and how common they
 // are. Called from the analysis's worker thread: implementations answer from
@@ -23,11 +21,11 @@ public:
     // Short Russian meanings of a base word, the most common first; empty
     // when the dictionary has none.
     virtual QStringList Meanings(const QString &base) const = 0;
-    // How common a base word is in English at large: smaller is more
-    // common; INT_MAX when not known.
-    virtual int Rank(const QString &base) const
+    // How common a base word is in English at large: larger is more
+    // common; 0 when not known.
+    virtual int Frequency(const QString &base) const
     {
         Q_UNUSED(base);
-        return INT_MAX;
+        return 0;
     }
 };
