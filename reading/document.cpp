@@ -174,6 +174,40 @@ ReadResult ReadFile(const QString &path, const ProgressFunction &progress)
     return readText(data, path);
 }
 
+bool IsReadingFile(const QString &path)
+{
+    const QString suffix = suffixOf(path);
+    static const QStringList reading{u"srt"_s, u"vtt"_s, u"html"_s, u"htm"_s, u"xhtml"_s, u"fb2"_s, u"epub"_s};
+    static const QStringList lists{u"csv"_s, u"tsv"_s, u"tab"_s, u"kvtml"_s, u"xml"_s, u"wrd"_s};
+    if (reading.contains(suffix))
+        return true;
+    if (lists.contains(suffix) || suffix.contains(u"wrd"_s))
+        return false;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray head = file.read(64 * 1024);
+    if (isZip(head))
+        return true;
+    const std::optional<QString> text = PlainText::Decode(head);
+    if (!text)
+        return false;
+    int lines = 0;
+    int prose = 0;
+    for (const QStringView line : QStringView(*text).split(u'\n')) {
+        const QStringView trimmed = line.trimmed();
+        if (trimmed.isEmpty())
+            continue;
+        if (++lines > 200)
+            break;
+        if (trimmed.contains(u'\t') || trimmed.contains(u';'))
+            continue;
+        if (trimmed.size() > 35 || trimmed.count(u' ') >= 4)
+            ++prose;
+    }
+    return prose * 2 > lines;
+}
+
 Document FromClipboard(const QString &text)
 {
     Document document;

@@ -44,6 +44,7 @@ struct ReadProblem
         XmlEntities,     // declarations of XML entities, which are never expanded
         NotEpub,         // a ZIP without an EPUB's container or package
         BrokenZip,       // detail: what the ZIP library said
+        ZipUnavailable,  // detail: why the ZIP library could not be loaded
         NoSpine,         // an EPUB whose reading order names no readable part
         TextLimit,       // it unpacks to more than MaxTextBytes
         NoText,          // read, but holds no text
@@ -92,6 +93,13 @@ ReadResult ReadFile(const QString &path, const ProgressFunction &progress = {});
 // Reads bytes already in memory; path names the file in problems and gives
 // the extension.
 ReadResult ReadBytes(const QByteArray &data, const QString &path, const ProgressFunction &progress = {});
+
+// Whether a file is a text to read rather than a word list to import:
+// subtitles, web pages and books always, word lists' own forms (CSV, KVTML,
+// dictionaries) never, and other files when most of their first lines are
+// prose: long, or of many words, and without the tabs and semicolons that
+// separate a list's fields.
+bool IsReadingFile(const QString &path);
 
 // Text from the clipboard, taken as it is.
 Document FromClipboard(const QString &text);

@@ -1,6 +1,7 @@
 #include "reading/epub_reader.h"
 
 #include "reading/markup_text.h"
+#include "reading/zip_archive.h"
 
 #include <QDir>
 #include <QHash>
@@ -8,8 +9,6 @@
 #include <QUrl>
 #include <QXmlStreamReader>
 
-#include <quazip.h>
-#include <quazipfile.h>
 
 using namespace Qt::StringLiterals;
 using Reading::ReadProblem;
@@ -30,24 +29,28 @@ class Archive
 {
 public:
     Archive(QIODevice &device, const QString &path)
-        : m_zip(&device)
+        : m_device(device)
         , m_path(path)
     {
     }
 
     bool open()
     {
-        if (m_zip.open(QuaZip::mdUnzip))
+        QString unavailable;
+        m_zip = ZipArchives::Make(&unavailable);
+        if (!m_zip) {
+            m_problem = problem(Kind::ZipUnavailable);
+            m_problem->detail = unavailable;
+            return false;
+        }
+        if (m_zip->open(&m_device))
             return true;
         m_problem = problem(Kind::BrokenZip);
-        m_problem->detail = u"ZIP error %1"_s.arg(m_zip.getZipError());
+        m_problem->detail = m_zip->errorText();
         return false;
     }
 
-    bool has(const QString &name)
-    {
-        return m_zip.setCurrentFile(name, QuaZip::csSensitive) || m_zip.setCurrentFile(name, QuaZip::csInsensitive);
-    }
+    bool has(const QString &name) { return m_zip->select(name); }
 
     // The unpacked bytes of an entry, counted against the text budget;
     // none, with problem() set, when it cannot be read or goes past it.
@@ -58,34 +61,19 @@ public:
             m_problem->detail = name;
             return std::nullopt;
         }
-        QuaZipFile file(&m_zip);
-        if (!file.open(QIODevice::ReadOnly)) {
-            m_problem = problem(Kind::BrokenZip);
-            m_problem->detail = name;
-            return std::nullopt;
-        }
         QByteArray data;
-        char buffer[64 * 1024];
-        for (;;) {
-            const qint64 n = file.read(buffer, sizeof buffer);
-            if (n < 0) {
-                m_problem = problem(Kind::BrokenZip);
-                m_problem->detail = name;
-                return std::nullopt;
-            }
-            if (n == 0)
-                break;
-            m_unpacked += n;
+        bool overLimit = false;
+        const bool whole = m_zip->read([&](const char *bytes, qint64 size) {
+            m_unpacked += size;
             if (m_unpacked > Reading::MaxTextBytes) {
-                m_problem = problem(Kind::TextLimit);
-                m_problem->detail = name;
-                return std::nullopt;
+                overLimit = true;
+                return false;
             }
-            data.append(buffer, n);
-        }
-        file.close();
-        if (file.getZipError() != 0) {
-            m_problem = problem(Kind::BrokenZip);
+            data.append(bytes, size);
+            return true;
+        });
+        if (overLimit || !whole) {
+            m_problem = problem(overLimit ? Kind::TextLimit : Kind::BrokenZip);
             m_problem->detail = name;
             return std::nullopt;
         }
@@ -96,8 +84,9 @@ public:
     std::optional<ReadProblem> takeProblem() { return std::exchange(m_problem, std::nullopt); }
 
 private:
-    QuaZip m_zip;
+    QIODevice &m_device;
     QString m_path;
+    std::unique_ptr<ZipArchive> m_zip;
     qint64 m_unpacked = 0;
     std::optional<ReadProblem> m_problem;
 };

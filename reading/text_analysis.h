@@ -12,6 +12,10 @@
 class WordKnowledge;
 struct KnownWords;
 
+// The words of a new dictionary made from a text: room is left for the
+// learner's own.
+inline constexpr qsizetype NewDictionaryWords = 66;
+
 // One base word of a text that the learner does not know yet.
 struct TextWord
 {

@@ -4,6 +4,7 @@
 #include "support/unprivileged.h"
 
 #include "reading/document.h"
+#include "reading/quazip_archive.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -62,6 +63,7 @@ class TestReadingFormats : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void initTestCase() { QuaZipArchives::UseLinked(); }
     void readsEachFormat_data();
     void readsEachFormat();
     void refusesFilesBeforeReading_data();
