@@ -128,6 +128,11 @@ bool ForEachToken(QStringView text, const QList<Sentence> &sentences, const std:
                     ++j;
                     continue;
                 }
+                // "2,000" and "3.5" are one number.
+                if (j + 1 < end && (text[j] == u',' || text[j] == u'.') && text[j - 1].isDigit() && text[j + 1].isDigit()) {
+                    ++j;
+                    continue;
+                }
                 break;
             }
 
