@@ -78,6 +78,11 @@ public:
     void ImportFile(const QString &path);
     void NImportClick();
     void NExportClick();
+    // Words from a text, subtitles or a book: the preview (of path, when
+    // given), then the chosen words as new dictionaries. A dropped file goes
+    // there or to the import, by what it holds.
+    void WordsFromText(const QString &path = {});
+    void TakeDroppedFile(const QString &path);
 
     // Game tab.
     void UpDown1Click(int tag, bool rightArrow);
