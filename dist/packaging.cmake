@@ -32,8 +32,10 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-translations-l10n, libqt6
 # a Wayland session without XWayland needs Qt's Wayland plugin.
 # Pronunciation speaks through speech-dispatcher with the espeak-ng voices,
 # reached through Qt's plugin for it (the flite plugin is the fallback).
+# Meanings in the word editor come from Mueller's English-Russian dictionary,
+# base words from WordNet's data.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
-    "xdg-utils, fonts-liberation2, qt6-wayland, qt6-speech-speechd-plugin, speech-dispatcher-espeak-ng")
+    "xdg-utils, fonts-liberation2, qt6-wayland, qt6-speech-speechd-plugin, speech-dispatcher-espeak-ng, mueller7-dict, wordnet-base")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "qt6-speech-flite-plugin")
 # The package manager's triggers refresh the MIME database, not the install.
 set(CPACK_CUSTOM_INSTALL_VARIABLES "LEXOMAT_PACKAGING=ON")

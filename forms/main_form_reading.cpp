@@ -15,6 +15,7 @@
 #include "ui_main_form.h"
 
 #include <QApplication>
+#include <QFileInfo>
 
 namespace {
 

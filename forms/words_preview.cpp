@@ -165,6 +165,9 @@ QString problem(const Reading::ReadProblem &problem)
         return u"Файл %1 — ZIP-архив, но не книга EPUB."_s.arg(file);
     case Kind::BrokenZip:
         return u"Архив %1 повреждён: книгу не удаётся распаковать."_s.arg(file);
+    case Kind::ZipUnavailable:
+        return u"Книга %1 не читается: не удалось загрузить модуль чтения ZIP-архивов lexomat-zip.so (%2). "
+               "Установите Lexomat заново."_s.arg(file, problem.detail);
     case Kind::NoSpine:
         return u"В книге %1 нет ни одной главы, которую можно прочитать: её оглавление ссылается на файлы, "
                "которых в ней нет."_s.arg(file);

@@ -12,6 +12,9 @@ command=${1:-start}
 build_packages="cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libgl-dev fonts-dejavu-core fonts-liberation2 qt6-translations-l10n pkgconf libxcb1-dev qt6-speech-dev qt6-declarative-dev"
 # The voice of "Произношение": speech-dispatcher with espeak-ng, through Qt's plugin for it.
 voice_packages="qt6-speech-speechd-plugin speech-dispatcher-espeak-ng"
+# The English-Russian dictionary of the word editor and lexomat-wrd lookup,
+# with WordNet's lemmatizer data; zlib reads the compressed dictionary.
+dictionary_packages="mueller7-dict wordnet-base zlib1g-dev"
 test_packages="pulseaudio pulseaudio-utils sox xvfb xauth xdotool imagemagick trayer openbox x11-utils clang libclang-rt-14-dev libbenchmark-dev appstream desktop-file-utils dpkg-dev lintian shared-mime-info man-db weston xwayland qt6-wayland"
 
 install_missing() {
@@ -48,7 +51,7 @@ configure_and_build() {
 
 case "$command" in
 start)
-    install_missing $build_packages $voice_packages
+    install_missing $build_packages $voice_packages $dictionary_packages
     configure_and_build
     register_help_type
     # The build tree's launcher gives the first start of an installed Lexomat
@@ -57,7 +60,7 @@ start)
     exec "$build/dist/lexomat-dev"
     ;;
 test)
-    install_missing $build_packages $voice_packages $test_packages
+    install_missing $build_packages $voice_packages $dictionary_packages $test_packages
     configure_and_build -DLEXOMAT_WERROR=ON
     ctest --test-dir "$build" --output-on-failure --timeout 600
     ;;

@@ -30,4 +30,11 @@ QString folderNames(const QByteArray &data, const QString &workFolder);
 // export reads back as the same lines.
 QString wordImport(const QByteArray &data);
 
+// The bytes up to the first zero byte as a dictd index, the rest as its
+// dictzip text (and as plain text): every well-formed index line is found
+// under its headword, every read gives exactly the asked bytes, the same as
+// its two halves read apart, or nothing; the short meanings of what is read
+// are ones a dictionary line can hold.
+QString dictdReader(const QByteArray &data);
+
 } // namespace FuzzChecks

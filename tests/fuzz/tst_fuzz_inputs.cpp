@@ -79,6 +79,18 @@ private Q_SLOTS:
         QVERIFY2(problem.isEmpty(), qPrintable(problem));
     }
 
+    void dictdReader_data()
+    {
+        QTest::addColumn<QString>("file");
+        addRows(u"dictd_reader"_s);
+    }
+    void dictdReader()
+    {
+        QFETCH(QString, file);
+        const QString problem = FuzzChecks::dictdReader(contents(file));
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    }
+
     void folderNames_data()
     {
         QTest::addColumn<QString>("file");

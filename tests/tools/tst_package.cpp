@@ -119,6 +119,9 @@ void TestPackage::dependsOnWhatQtLoadsAtRunTime()
                         [](const QString &path) { return path.endsWith(u"/lexomat/modules/lexomat-speech.so"_s); }));
     for (const QString &package : {u"qt6-speech-speechd-plugin"_s, u"speech-dispatcher-espeak-ng"_s})
         QVERIFY2(recommends.contains(package), qPrintable(recommends));
+    // The dictionary is read in place from its own packages.
+    for (const QString &package : {u"mueller7-dict"_s, u"wordnet-base"_s})
+        QVERIFY2(recommends.contains(package), qPrintable(recommends));
 }
 
 void TestPackage::carriesTheDocumentsOfAPackage_data()

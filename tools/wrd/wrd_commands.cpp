@@ -7,6 +7,7 @@
 #include "import/word_import.h"
 #include "import/word_list.h"
 #include "tools/wrd/starter_course.h"
+#include "tools/wrd/wrd_lookup.h"
 #include "tools/wrd/wrd_words.h"
 #include "progress/folder_progress.h"
 #include "progress/progress_store.h"
@@ -79,6 +80,17 @@ Commands:
       and a last line "total". The record is read from FILE, by default
       from lexomat/progress.sqlite in the user's data folder
       ($XDG_DATA_HOME, else ~/.local/share); it is never changed.
+  lookup [--article | --tsv] WORD...
+      Looks each word up in the English-Russian dictionary (Debian's
+      mueller7-dict; another dictd dictionary named eng-rus serves too),
+      as Lexomat's word editor does: the word as written, else its base
+      word by WordNet (wordnet-base), and an article that only points to
+      another headword followed there. Prints the headword found, its
+      transcription and the short meanings a dictionary line can hold, one
+      a line; --article prints the whole articles instead, --tsv a line
+      "word TAB headword TAB meaning1 TAB meaning2 TAB meaning3" for each
+      word. Status 1 when a word is not found, 2 when no dictionary is
+      installed.
   words FILE [--folder DIR] [--coverage 95|98] [--tsv] [--into DIR]
         [--record FILE]
       Reads a text, subtitles or a book (plain text, .srt, .vtt, .html,
@@ -531,6 +543,8 @@ int RunWrdCommand(const QStringList &arguments, QTextStream &out, QTextStream &e
         return addStarterCourse(rest, out, err);
     if (command == u"progress"_s)
         return showProgress(rest, out, err);
+    if (command == u"lookup"_s)
+        return LookUpWords(rest, out, err);
     if (command == u"words"_s)
         return WordsFromText(rest, out, err);
     return usageError(err, u"unknown command '"_s + command + u"'"_s);

@@ -5,6 +5,7 @@
 #include "platform/single_instance.h"
 #include "progress/progress_store.h"
 #include "reading/lexicon_knowledge.h"
+#include "reading/quazip_archive.h"
 #include "reading/reading_run.h"
 
 #include <QDir>
@@ -58,6 +59,8 @@ QString problemText(const Reading::ReadProblem &problem)
         return file + u"a ZIP archive but no EPUB book ("_s + problem.detail + u")"_s;
     case Kind::BrokenZip:
         return file + u"damaged ZIP archive ("_s + problem.detail + u")"_s;
+    case Kind::ZipUnavailable:
+        return file + u"books cannot be read: no ZIP reader ("_s + problem.detail + u")"_s;
     case Kind::NoSpine:
         return file + u"the book's reading order names no part that can be read"_s;
     case Kind::TextLimit:
@@ -251,6 +254,7 @@ int WordsFromText(const QStringList &arguments, QTextStream &out, QTextStream &e
     const std::optional<QStringList> learnt = learntWords(recordPath, err);
     if (!learnt)
         return Failed;
+    QuaZipArchives::UseLinked();
     const LexiconKnowledge knowledge;
     if (!knowledge.HasMeanings())
         err << Program << u": no English-Russian dictionary installed (Debian package mueller7-dict); "

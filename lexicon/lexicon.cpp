@@ -1,0 +1,373 @@
+#include "lexicon/lexicon.h"
+
+#include "lexicon/article.h"
+#include "lexicon/short_meanings.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <mutex>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// An index larger than this is no dictionary's index.
+constexpr qint64 MaxIndexSize = 64 << 20;
+// A word longer than this is no headword; asking for it costs nothing.
+constexpr qsizetype MaxWordLength = 100;
+// Meanings taken from one sense, and senses taken from the most common part
+// of speech and from each of the others.
+constexpr qsizetype MeaningsPerSense = 6;
+constexpr int SensesOfFirstPart = 3;
+constexpr int SensesOfOtherParts = 2;
+// How many pointers from article to article are followed.
+constexpr int MaxDepth = 3;
+// The rank of a part of speech WordNet does not count: above its rare uses
+// (one tagged sense: the article decides), below its common ones.
+constexpr int UncountedPartScore = 1;
+
+// Dictionary names that say English to Russian; Mueller's first.
+bool isEnglishRussian(const QString &name)
+{
+    return name.startsWith(u"mueller") || name.contains(u"eng-rus") || name.contains(u"en-ru");
+}
+
+QStringList dictionaryNames(const QString &folder)
+{
+    QStringList names;
+    const QDir dir(folder);
+    for (const QString &index : dir.entryList({u"*.index"_s}, QDir::Files | QDir::Readable, QDir::Name)) {
+        const QString name = index.chopped(6);
+        if (isEnglishRussian(name) && (dir.exists(name + u".dict.dz") || dir.exists(name + u".dict")))
+            names.append(name);
+    }
+    std::stable_sort(names.begin(), names.end(), [](const QString &a, const QString &b) {
+        return a.startsWith(u"mueller") && !b.startsWith(u"mueller");
+    });
+    return names;
+}
+
+QString lookupKey(const QString &word)
+{
+    return word.simplified().toLower();
+}
+
+std::optional<Lemmatizer::PartOfSpeech> wordNetPart(const QString &label)
+{
+    using Part = Lemmatizer::PartOfSpeech;
+    if (label == u"n" || label == u"pl")
+        return Part::Noun;
+    if (label == u"v" || label == u"p" || label == u"p-p" || label == u"pres-p")
+        return Part::Verb;
+    if (label == u"a")
+        return Part::Adjective;
+    if (label == u"adv")
+        return Part::Adverb;
+    return std::nullopt;
+}
+
+void appendNew(QStringList &list, const QStringList &items, qsizetype limit)
+{
+    for (const QString &item : items) {
+        if (list.size() >= limit)
+            return;
+        if (!list.contains(item, Qt::CaseInsensitive))
+            list.append(item);
+    }
+}
+
+} // namespace
+
+struct Lexicon::Meanings
+{
+    QStringList meanings;
+    QString headword;
+    QString transcription;
+    // Display texts of the articles read.
+    QStringList articles;
+};
+
+QString Lexicon::defaultDictdFolder()
+{
+    const QString configured = qEnvironmentVariable("LEXOMAT_DICTD_DIR");
+    return configured.isEmpty() ? u"/usr/share/dictd"_s : configured;
+}
+
+bool Lexicon::isInstalled(const QString &dictdFolder)
+{
+    return !dictionaryNames(dictdFolder).isEmpty();
+}
+
+std::shared_ptr<const Lexicon> Lexicon::shared()
+{
+    static std::mutex mutex;
+    static std::weak_ptr<const Lexicon> current;
+    const std::lock_guard lock(mutex);
+    std::shared_ptr<const Lexicon> lexicon = current.lock();
+    if (!lexicon) {
+        lexicon = std::make_shared<const Lexicon>(defaultDictdFolder(), Lemmatizer::defaultFolder());
+        current = lexicon;
+    }
+    return lexicon;
+}
+
+Lexicon::Lexicon(const QString &dictdFolder, const QString &wordNetFolder)
+    : m_lemmatizer(wordNetFolder)
+{
+    const QDir dir(dictdFolder);
+    const QStringList names = dictionaryNames(dictdFolder);
+    for (const QString &name : names) {
+        QFile indexFile(dir.filePath(name + u".index"));
+        if (!indexFile.open(QIODevice::ReadOnly) || indexFile.size() > MaxIndexSize)
+            continue;
+        auto dictionary = std::make_shared<Dictionary>();
+        dictionary->name = name;
+        dictionary->index = DictdIndex(indexFile.readAll());
+        const QString compressed = dir.filePath(name + u".dict.dz");
+        dictionary->data = DictdData::openFile(QFile::exists(compressed) ? compressed : dir.filePath(name + u".dict"));
+        if (dictionary->index.headwordCount() > 0 && dictionary->data.isValid())
+            m_dictionaries.append(std::move(dictionary));
+    }
+    if (!m_dictionaries.isEmpty())
+        m_state = State::Ready;
+    else
+        m_state = names.isEmpty() ? State::NotInstalled : State::Damaged;
+}
+
+QString Lexicon::problem() const
+{
+    switch (m_state) {
+    case State::Ready:
+        return {};
+    case State::NotInstalled:
+        return u"Англо-русский словарь не установлен. Его приносит пакет %1."_s.arg(QLatin1StringView(PackageName));
+    case State::Damaged:
+        return u"Англо-русский словарь повреждён и не читается. Переустановите пакет %1."_s.arg(QLatin1StringView(PackageName));
+    }
+    return {};
+}
+
+QString Lexicon::existingKey(const QString &headword) const
+{
+    // References spell abbreviations with blanks the index leaves out:
+    // "= O. K." for "o.k.".
+    const QString key = lookupKey(headword);
+    QString joined = key;
+    joined.remove(u' ');
+    for (const QString &candidate : QStringList{key, key + u'.', joined, joined + u'.'}) {
+        const QByteArray bytes = candidate.toUtf8();
+        for (const auto &dictionary : m_dictionaries) {
+            if (!dictionary->index.find(bytes).isEmpty())
+                return candidate;
+        }
+    }
+    return {};
+}
+
+QStringList Lexicon::articlesOf(const QString &headword) const
+{
+    const QByteArray key = headword.toUtf8();
+    // The dictionaries' own descriptions are no articles.
+    if (key.startsWith("00-database") || key.startsWith("00database"))
+        return {};
+    for (const auto &dictionary : m_dictionaries) {
+        QStringList texts;
+        for (const DictdIndex::Location &location : dictionary->index.find(key)) {
+            if (const auto bytes = dictionary->data.read(location.offset, location.length))
+                texts.append(QString::fromUtf8(*bytes));
+        }
+        if (!texts.isEmpty())
+            return texts;
+    }
+    return {};
+}
+
+Lexicon::Meanings Lexicon::meaningsOf(const Query &query, int depth, QStringList &visited) const
+{
+    Meanings result;
+    QList<Article> articles;
+    for (const QString &text : articlesOf(query.key)) {
+        articles.append(Article(text));
+        result.articles.append(Article::displayText(text));
+    }
+    if (articles.isEmpty())
+        return result;
+    // "may" is the verb before "May" the month; "God" the other way round.
+    std::stable_sort(articles.begin(), articles.end(), [&](const Article &a, const Article &b) {
+        return a.headword() == query.spelling && b.headword() != query.spelling;
+    });
+    result.headword = articles.first().headword();
+    for (const Article &article : std::as_const(articles)) {
+        if (result.transcription.isEmpty())
+            result.transcription = article.transcription();
+    }
+
+    // The senses of one part of speech of one homonym.
+    struct Group
+    {
+        QString partOfSpeech;
+        int score = 0;
+        bool plural = false;
+        QList<QStringList> senses;
+    };
+    QList<Group> groups;
+    Meanings followed;
+    qsizetype ownMeanings = 0;
+
+    for (const Article &article : std::as_const(articles)) {
+        const QList<Article::Sense> &senses = article.senses();
+        // A pointer names a homonym, and a part of it or a sense of an
+        // article without parts.
+        const auto exists = [&](auto test) { return std::any_of(senses.begin(), senses.end(), test); };
+        const bool homonymExists = exists([&](const Article::Sense &s) { return s.homonym == query.homonym; });
+        const bool partExists = exists([&](const Article::Sense &s) {
+            return s.part == query.number && (!homonymExists || s.homonym == query.homonym);
+        });
+        const bool senseExists = exists([&](const Article::Sense &s) { return s.number == query.number; });
+        const Article::Sense *groupStart = nullptr;
+        for (const Article::Sense &sense : senses) {
+            if (sense.lettered)
+                continue;
+            if (query.homonym > 0 && homonymExists && sense.homonym != query.homonym)
+                continue;
+            if (query.number > 0 && partExists && sense.part != query.number)
+                continue;
+            if (query.number > 0 && !partExists && senseExists && sense.number != query.number)
+                continue;
+            if (!groupStart || sense.homonym != groupStart->homonym || sense.part != groupStart->part) {
+                groupStart = &sense;
+                Group group;
+                group.partOfSpeech = sense.partOfSpeech;
+                const auto part = wordNetPart(sense.partOfSpeech);
+                // WordNet counts only nouns, verbs, adjectives and adverbs;
+                // a pronoun or preposition ("nobody", "about") comes before
+                // their rare uses.
+                group.score = part ? std::max(0, m_lemmatizer.taggedSenseCount(article.headword(), *part))
+                                   : UncountedPartScore;
+                groups.append(group);
+            }
+            QStringList meanings = ShortMeanings::fromSense(sense.text);
+            if (meanings.isEmpty() && depth < MaxDepth) {
+                if (const auto reference = ShortMeanings::referenceOf(sense.text)) {
+                    const QString key = existingKey(reference->headword);
+                    if (!key.isEmpty() && !visited.contains(key)) {
+                        visited.append(key);
+                        Meanings target = meaningsOf({key, key, reference->homonym, reference->number, query.pluralAsked},
+                                                     depth + 1, visited);
+                        meanings = target.meanings;
+                        if (followed.headword.isEmpty() && !target.meanings.isEmpty())
+                            followed = std::move(target);
+                    }
+                }
+            } else {
+                ownMeanings += meanings.size();
+            }
+            if (meanings.isEmpty())
+                continue;
+            meanings = meanings.mid(0, MeaningsPerSense);
+            Group &group = groups.last();
+            // One who asks for "glasses" means "очки" before "стекло".
+            if (query.pluralAsked && sense.text.startsWith(u"_pl.")) {
+                group.plural = true;
+                group.senses.prepend(meanings);
+            } else {
+                group.senses.append(meanings);
+            }
+        }
+    }
+
+    // Of several groups of one part of speech ("die": "штамповать" and
+    // "умереть"), the one with the most senses is the common one; the
+    // others follow all parts.
+    for (qsizetype i = 0; i < groups.size(); ++i) {
+        for (qsizetype j = 0; j < groups.size(); ++j) {
+            if (i != j && groups[i].partOfSpeech == groups[j].partOfSpeech
+                && (groups[j].senses.size() > groups[i].senses.size()
+                    || (groups[j].senses.size() == groups[i].senses.size() && j < i))) {
+                groups[i].score = -1;
+                break;
+            }
+        }
+    }
+    // The part of speech WordNet finds most used comes first, so that "run"
+    // offers "бежать" before "бег"; equal ones keep the article's order.
+    std::stable_sort(groups.begin(), groups.end(), [](const Group &a, const Group &b) {
+        if (a.plural != b.plural)
+            return a.plural;
+        return a.score > b.score;
+    });
+    bool first = true;
+    for (const Group &group : std::as_const(groups)) {
+        if (group.senses.isEmpty())
+            continue;
+        const int senseCount = first ? SensesOfFirstPart : SensesOfOtherParts;
+        first = false;
+        for (qsizetype i = 0; i < group.senses.size() && i < senseCount; ++i)
+            appendNew(result.meanings, group.senses[i], MaxMeanings);
+    }
+    // A word the dictionary shows only in phrases ("sake": "for the sake of
+    // ради") means what those phrases say.
+    if (result.meanings.isEmpty() && followed.headword.isEmpty()) {
+        for (const Article &article : std::as_const(articles)) {
+            for (const Article::Sense &sense : article.senses())
+                appendNew(result.meanings, ShortMeanings::fromPhrases(sense.text, article.headword()).mid(0, MeaningsPerSense),
+                          MaxMeanings);
+        }
+    }
+
+    // An article that only points elsewhere ("went": "_p. от go 1") stands
+    // for the headword it points to.
+    if (ownMeanings == 0 && !followed.headword.isEmpty()) {
+        result.headword = followed.headword;
+        result.transcription = followed.transcription;
+        result.articles.append(followed.articles);
+    }
+    return result;
+}
+
+LookupResult Lexicon::lookup(const QString &word) const
+{
+    LookupResult result;
+    result.word = word.simplified();
+    const QString asked = lookupKey(word);
+    if (asked.isEmpty() || asked.size() > MaxWordLength || m_state != State::Ready)
+        return result;
+
+    // The word as written first, then its base words.
+    QStringList candidates{asked};
+    for (const QString &base : m_lemmatizer.baseForms(asked)) {
+        if (!candidates.contains(base))
+            candidates.append(base);
+    }
+    Meanings firstFound;
+    for (const QString &candidate : std::as_const(candidates)) {
+        QStringList visited{candidate};
+        const bool pluralAsked = candidate != asked && asked.endsWith(u's');
+        // The spelling asked decides between "may" and "May".
+        const QString spelling = candidate == asked ? result.word : candidate;
+        Meanings meanings = meaningsOf({candidate, spelling, 0, 0, pluralAsked}, 0, visited);
+        if (meanings.articles.isEmpty())
+            continue;
+        if (meanings.meanings.isEmpty()) {
+            // "was" says only that it is a form of "be": the base word's
+            // article follows the word's own.
+            if (firstFound.articles.isEmpty())
+                firstFound = std::move(meanings);
+            continue;
+        }
+        QStringList articles = firstFound.articles;
+        articles.append(meanings.articles);
+        result.headword = meanings.headword;
+        result.transcription = meanings.transcription;
+        result.meanings = meanings.meanings;
+        result.article = articles.join(u"\n\n");
+        return result;
+    }
+    if (!firstFound.articles.isEmpty()) {
+        result.headword = firstFound.headword;
+        result.transcription = firstFound.transcription;
+        result.article = firstFound.articles.join(u"\n\n");
+    }
+    return result;
+}
