@@ -24,10 +24,28 @@ QString LexiconKnowledge::ProblemText() const
     return HasMeanings() ? QString() : m_lexicon->problem();
 }
 
+// WordNet gives every base word a form may have: "saw" is a noun of its own
+// and the past of "see", "does" the plural of "doe" and a form of "do". In
+// running text the form stands for the base word that is used most, as
+// WordNet counted its senses in tagged texts; on a tie, the word itself.
 QString LexiconKnowledge::BaseWord(const QString &form) const
 {
+    // Forms of "can" WordNet keeps no record of.
+    if (form == QLatin1String("could") || form == QLatin1String("cannot"))
+        return QStringLiteral("can");
     const QStringList bases = m_lexicon->lemmatizer().baseForms(form);
-    return bases.isEmpty() ? form : bases.first();
+    if (bases.isEmpty())
+        return form;
+    QString best = bases.first();
+    int bestCount = bases.size() > 1 ? Frequency(best) : 0;
+    for (qsizetype i = 1; i < bases.size(); ++i) {
+        const int count = Frequency(bases[i]);
+        if (count > bestCount) {
+            best = bases[i];
+            bestCount = count;
+        }
+    }
+    return best;
 }
 
 bool LexiconKnowledge::Knows(const QString &word) const

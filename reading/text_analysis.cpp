@@ -247,9 +247,6 @@ private:
 
     QString baseWord(const QString &form) const
     {
-        if (const auto corrected = WordLists::FormCorrections().constFind(form);
-            corrected != WordLists::FormCorrections().cend())
-            return *corrected;
         const QString base = m_knowledge.BaseWord(form);
         return base.isEmpty() ? form : base;
     }
@@ -281,7 +278,7 @@ private:
                 m_result.functionWords.occurrences += stats.count;
                 continue;
             }
-            if (isName(form, stats)) {
+            if (isName(form, stats) || WordLists::ForeignWords().contains(form)) {
                 ++m_result.names.words;
                 m_result.names.occurrences += stats.count;
                 continue;

@@ -43,7 +43,8 @@ struct TextAnalysis
     Group functionWords;  // articles, pronouns, prepositions, interjections …
     Group inFolder;       // in one of the learner's dictionaries
     Group learnt;         // marked learnt by the record of answers
-    Group names;          // capitalised words that are no English words here
+    Group names;          // capitalised words that are no English words here,
+                          // and words of other languages ("de", "monsieur")
     // The rest, by count, then the more common in English first, then by
     // spelling.
     QList<TextWord> newWords;

@@ -62,17 +62,10 @@ const QSet<QString> &CapitalisedWords()
     return words;
 }
 
-const QHash<QString, QString> &FormCorrections()
+const QSet<QString> &ForeignWords()
 {
-    static const QHash<QString, QString> corrections = [] {
-        QHash<QString, QString> pairs;
-        for (const QStringList &line : listLines(u"forms.txt"_s)) {
-            if (line.size() == 2)
-                pairs.insert(line[0], line[1] == u"="_s ? line[0] : line[1]);
-        }
-        return pairs;
-    }();
-    return corrections;
+    static const QSet<QString> words = wordSet({u"not-words.txt"_s});
+    return words;
 }
 
 const QHash<QString, QString> &OtherSpellings()

@@ -16,10 +16,9 @@ const QSet<QString> &FunctionWords();
 // peoples, ranks, forms of address): never taken for names.
 const QSet<QString> &CapitalisedWords();
 
-// The base word a form is counted under where the lemmatizer would choose
-// another ("cannot" → "can", "others" → "other"); a form that is a base word
-// of its own maps to itself ("tired", "left").
-const QHash<QString, QString> &FormCorrections();
+// Words of other languages that English texts use, mostly in names ("de",
+// "von", "monsieur"), and letters misread as words in subtitles ("ls").
+const QSet<QString> &ForeignWords();
 
 // American and British spellings of one word, each to the other ("color" ↔
 // "colour").
