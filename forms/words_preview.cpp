@@ -18,6 +18,7 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QStyledItemDelegate>
 #include <QThread>
 
@@ -102,7 +103,7 @@ QString coverage(const TextAnalysis &analysis)
     const QString known = u"Вы знаете %1 слов этого текста."_s.arg(percent(analysis.KnownPermille()));
     const int for95 = analysis.WordsFor(95);
     const int for98 = analysis.WordsFor(98);
-    const auto words = [](int count) {
+    const auto words = [](int count) -> QString {
         return QString::number(count) + u' ' + plural(count, u"слово"_s, u"слова"_s, u"слов"_s);
     };
     if (for98 == 0)
@@ -216,13 +217,23 @@ TWordsPreview::TWordsPreview(Known known, QWidget *mainWindow)
     setAutoFillBackground(true);
     // The tab pages are drawn by the style on the window colour: lists and
     // labels on them keep the look of the rest.
-    for (QWidget *page : {m_ui->WordsTab, m_ui->NoMeaningTab, m_ui->LeftOutTab}) {
+    for (QWidget *page : {static_cast<QWidget *>(m_ui->Tabs), m_ui->WordsTab, m_ui->NoMeaningTab, m_ui->LeftOutTab}) {
         QPalette pageLook = look;
         pageLook.setColor(QPalette::WindowText, QColor(0, 0, 255));
         page->setPalette(pageLook);
     }
-    if (mainWindow)
-        move(mainWindow->window()->frameGeometry().topLeft() + QPoint(20, 40));
+    // Beside the main window, as the other dialogs, but all of it on its
+    // screen, with room for the window manager's frame.
+    if (mainWindow) {
+        constexpr int FrameAllowance = 40;
+        const QRect screen = mainWindow->screen()->availableGeometry().adjusted(0, 0, -FrameAllowance / 4, -FrameAllowance);
+        QRect placed(mainWindow->window()->frameGeometry().topLeft() + QPoint(20, 40), size());
+        placed.moveRight(std::min(placed.right(), screen.right()));
+        placed.moveBottom(std::min(placed.bottom(), screen.bottom()));
+        placed.moveLeft(std::max(placed.left(), screen.left()));
+        placed.moveTop(std::max(placed.top(), screen.top()));
+        move(placed.topLeft());
+    }
 
     for (QTreeWidget *list : {m_ui->WordsList, m_ui->NoMeaningList}) {
         list->setItemDelegate(new MeaningsOnly(list));
@@ -246,10 +257,8 @@ TWordsPreview::TWordsPreview(Known known, QWidget *mainWindow)
             [this] { OpenText(QGuiApplication::clipboard()->text()); });
     connect(m_ui->StopButton, &QPushButton::clicked, this, &TWordsPreview::stop);
     connect(m_ui->CountBox, &QSpinBox::valueChanged, this, &TWordsPreview::takeFirst);
-    connect(m_ui->Take95Button, &QPushButton::clicked, this,
-            [this] { m_ui->CountBox->setValue(m_analysis ? m_analysis->WordsFor(95) : 0); });
-    connect(m_ui->Take98Button, &QPushButton::clicked, this,
-            [this] { m_ui->CountBox->setValue(m_analysis ? m_analysis->WordsFor(98) : 0); });
+    connect(m_ui->Take95Button, &QPushButton::clicked, this, [this] { m_ui->CountBox->setValue(wordsFor(95)); });
+    connect(m_ui->Take98Button, &QPushButton::clicked, this, [this] { m_ui->CountBox->setValue(wordsFor(98)); });
     connect(m_ui->CreateButton, &QPushButton::clicked, this, &TWordsPreview::create);
     connect(m_ui->CloseButton, &QPushButton::clicked, this, &QDialog::reject);
     connect(&m_poll, &QTimer::timeout, this, &TWordsPreview::poll);
@@ -452,7 +461,7 @@ void TWordsPreview::showAnalysis()
     m_ui->CountBox->setEnabled(true);
     m_ui->Take95Button->setEnabled(true);
     m_ui->Take98Button->setEnabled(true);
-    const int first = analysis.WordsFor(95);
+    const int first = wordsFor(95);
     if (m_ui->CountBox->value() == first)
         takeFirst(first);
     else
@@ -499,13 +508,33 @@ QList<QTreeWidgetItem *> TWordsPreview::itemsInOrder() const
     return items;
 }
 
+int TWordsPreview::wordsFor(int percent) const
+{
+    if (!m_analysis)
+        return 0;
+    // Words without a meaning cannot be taken: the next ones stand in.
+    qint64 covered = m_analysis->KnownOccurrences();
+    int count = 0;
+    for (QTreeWidgetItem *item : itemsInOrder()) {
+        if (covered * 100 >= m_analysis->runningWords * percent)
+            break;
+        if (item->text(MeaningsColumn).isEmpty())
+            continue;
+        covered += m_analysis->newWords[item->data(CountColumn, IndexRole).toInt()].count;
+        ++count;
+    }
+    return count;
+}
+
 void TWordsPreview::takeFirst(int count)
 {
     if (!m_analysis)
         return;
     m_filling = true;
+    int taken = 0;
     for (QTreeWidgetItem *item : itemsInOrder()) {
-        const bool take = item->data(CountColumn, IndexRole).toInt() < count && !item->text(MeaningsColumn).isEmpty();
+        const bool take = taken < count && !item->text(MeaningsColumn).isEmpty();
+        taken += take ? 1 : 0;
         item->setCheckState(CountColumn, take ? Qt::Checked : Qt::Unchecked);
     }
     m_filling = false;

@@ -71,6 +71,9 @@ private:
     void fillList(QTreeWidget *list, bool withMeanings);
     void setWorking(bool working);
     void chooseFile();
+    // How many words with meanings, taken in order, lift the share of known
+    // running words to percent.
+    int wordsFor(int percent) const;
     void takeFirst(int count);
     void itemChanged(QTreeWidgetItem *item, int column);
     void updatePlan();

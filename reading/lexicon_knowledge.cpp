@@ -2,6 +2,8 @@
 
 #include "lexicon/lexicon.h"
 
+#include <QHash>
+
 LexiconKnowledge::LexiconKnowledge()
     : LexiconKnowledge(Lexicon::shared())
 {
@@ -30,10 +32,18 @@ QString LexiconKnowledge::ProblemText() const
 // WordNet counted its senses in tagged texts; on a tie, the word itself.
 QString LexiconKnowledge::BaseWord(const QString &form) const
 {
-    // Forms of "can" WordNet keeps no record of.
-    if (form == QLatin1String("could") || form == QLatin1String("cannot"))
-        return QStringLiteral("can");
-    const QStringList bases = m_lexicon->lemmatizer().baseForms(form);
+    // Forms WordNet keeps no record of.
+    static const QHash<QString, QString> unrecorded{
+        {QStringLiteral("could"), QStringLiteral("can")},
+        {QStringLiteral("cannot"), QStringLiteral("can")},
+        {QStringLiteral("others"), QStringLiteral("other")},
+    };
+    if (const auto found = unrecorded.constFind(form); found != unrecorded.cend())
+        return *found;
+    QStringList bases = m_lexicon->lemmatizer().baseForms(form);
+    // A letter is no base of a word: "lest" is not "l" (fifty) + "est".
+    if (form.size() > 1)
+        bases.removeIf([](const QString &base) { return base.size() == 1; });
     if (bases.isEmpty())
         return form;
     QString best = bases.first();

@@ -278,7 +278,7 @@ private:
                 m_result.functionWords.occurrences += stats.count;
                 continue;
             }
-            if (isName(form, stats) || WordLists::ForeignWords().contains(form)) {
+            if (isName(form, stats) || WordLists::Titles().contains(form) || WordLists::ForeignWords().contains(form)) {
                 ++m_result.names.words;
                 m_result.names.occurrences += stats.count;
                 continue;

@@ -62,6 +62,13 @@ const QSet<QString> &CapitalisedWords()
     return words;
 }
 
+const QSet<QString> &Titles()
+{
+    static const QSet<QString> words{u"mr"_s,   u"mrs"_s,    u"ms"_s,  u"dr"_s,  u"st"_s,   u"jr"_s,
+                                     u"sr"_s,   u"messrs"_s, u"mme"_s, u"mlle"_s, u"prof"_s, u"esq"_s};
+    return words;
+}
+
 const QSet<QString> &ForeignWords()
 {
     static const QSet<QString> words = wordSet({u"not-words.txt"_s});

@@ -16,6 +16,10 @@ const QSet<QString> &FunctionWords();
 // peoples, ranks, forms of address): never taken for names.
 const QSet<QString> &CapitalisedWords();
 
+// Titles written before names, mostly shortened ("Mr", "Dr", "St"): part of
+// the name they stand before.
+const QSet<QString> &Titles();
+
 // Words of other languages that English texts use, mostly in names ("de",
 // "von", "monsieur"), and letters misread as words in subtitles ("ls").
 const QSet<QString> &ForeignWords();
