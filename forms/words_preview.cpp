@@ -449,7 +449,7 @@ void TWordsPreview::showAnalysis()
     row(u"Служебные слова и междометия"_s, number(analysis.functionWords.words), analysis.functionWords.occurrences);
     row(u"Слова ваших словарей"_s, number(analysis.inFolder.words), analysis.inFolder.occurrences);
     row(u"Выученные слова"_s, number(analysis.learnt.words), analysis.learnt.occurrences);
-    row(u"Имена"_s, number(analysis.names.words), analysis.names.occurrences);
+    row(u"Имена и иностранные слова"_s, number(analysis.names.words), analysis.names.occurrences);
     row(u"Числа и отдельные буквы"_s, u"—"_s, analysis.numbers);
     for (int column = 0; column < leftOut->columnCount(); ++column)
         leftOut->resizeColumnToContents(column);

@@ -55,7 +55,7 @@ public:
     // The dictionary lines of the ticked words, most frequent first.
     QStringList ChosenLines() const;
 
-protected:
+    // Stops the analysis too.
     void reject() override;
 
 private:
