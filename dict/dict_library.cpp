@@ -1,5 +1,7 @@
 #include "dict/dict_library.h"
 
+#include "dict/conflict_copies.h"
+
 #include <QDir>
 #include <QFileInfo>
 
@@ -99,7 +101,7 @@ std::optional<std::vector<qint64>> DictLibrary::ListNumbers(const QString &folde
         QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Unsorted);
     std::vector<qint64> numbers;
     for (const QString &entry : entries) {
-        if (!entry.contains(u".wrd"_s) && !entry.contains(u".WRD"_s))
+        if (!IsDictionaryEntry(entry))
             continue;
         const qint64 number = NumberInName(entry);
         // Digits beyond the 32-bit range name no dictionary of the numbering:
@@ -111,6 +113,14 @@ std::optional<std::vector<qint64>> DictLibrary::ListNumbers(const QString &folde
     }
     std::sort(numbers.begin(), numbers.end());
     return numbers;
+}
+
+bool DictLibrary::IsDictionaryEntry(QStringView name)
+{
+    if (!name.contains(u".wrd"_s) && !name.contains(u".WRD"_s))
+        return false;
+    // A conflict copy would be listed under a number made of its date.
+    return !ConflictCopies::Recognise(name);
 }
 
 QString DictLibrary::CanonicalName(qint64 number)

@@ -45,6 +45,9 @@ public:
     static qint64 NumberInName(QStringView name);
     // "tom_<number>.wrd".
     static QString CanonicalName(qint64 number);
+    // Whether a folder entry counts as a dictionary: its name holds ".wrd"
+    // or ".WRD" and it is no conflict copy that file sync made of one.
+    static bool IsDictionaryEntry(QStringView name);
     // The sorted numbers of every dictionary entry of folder, as a scan
     // lists them (also beyond the first MaxNames); none when the folder
     // cannot be listed. Nothing is opened or created.

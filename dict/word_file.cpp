@@ -2,8 +2,11 @@
 
 #include "dict/cp1251.h"
 #include "dict/file_replace.h"
+#include "dict/line_merge.h"
+#include "dict/merge_report.h"
 #include "dict/save_rescue.h"
 
+#include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
 #include <QtEndian>
@@ -189,6 +192,43 @@ QByteArray encodeFile(const QStringList &lines)
     return data;
 }
 
+// The lines of a file's bytes in their real text; undecoded gets the
+// indices of the lines that are not in the stored form, kept as read.
+QStringList decodeLines(const QByteArray &data, QList<qsizetype> *undecoded)
+{
+    QStringList lines;
+    for (const QString &stored : splitLines(decodeFile(data))) {
+        // A line that cannot be in the stored form is real text already (a
+        // file written by another editor); it is kept as it is, so that a
+        // later save does not erase it.
+        const std::optional<QString> text = fromStoredForm(stored);
+        if (!text && undecoded)
+            undecoded->append(lines.size());
+        lines.append(text.value_or(stored));
+    }
+    return lines;
+}
+
+QByteArray digestOf(const QByteArray &data)
+{
+    return QCryptographicHash::hash(data, QCryptographicHash::Sha1);
+}
+
+// A regular file's whole content; none when it is missing, not a regular
+// file or cannot be read.
+std::optional<QByteArray> readRegularFile(const QString &path)
+{
+    if (!QFileInfo(path).isFile())
+        return std::nullopt;
+    QFile in(path);
+    if (!in.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    QByteArray data = in.readAll();
+    if (in.error() != QFileDevice::NoError)
+        return std::nullopt;
+    return data;
+}
+
 int statusFor(qsizetype lineCount)
 {
     if (lineCount >= WordFile::FullAt)
@@ -217,6 +257,8 @@ int WordFile::Load()
     lines.clear();
     undecoded.clear();
     loadError = 0;
+    m_base.clear();
+    m_baseDigest.clear();
     const auto unreadable = [this](int error) {
         loadError = error;
         return status = Unreadable;
@@ -242,16 +284,9 @@ int WordFile::Load()
     if (in.error() != QFileDevice::NoError)
         return unreadable(EIO);
 
-    const QString text = decodeFile(data);
-    for (const QString &stored : splitLines(text)) {
-        // A line that cannot be in the stored form is real text already (a
-        // file written by another editor); it is kept as it is, so that a
-        // later save does not erase it.
-        const std::optional<QString> text = fromStoredForm(stored);
-        if (!text)
-            undecoded.append(lines.size());
-        lines.append(text.value_or(stored));
-    }
+    lines = decodeLines(data, &undecoded);
+    m_base = lines;
+    m_baseDigest = digestOf(data);
     return status = statusFor(lines.size());
 }
 
@@ -261,8 +296,39 @@ int WordFile::Save()
         saveError = NotLoaded;
         return -1;
     }
-    saveError = ReplaceFileContent(path, encodeFile(lines)).error;
-    return saveError == 0 ? 1 : -1;
+    mergeWithDisk();
+    const QByteArray data = encodeFile(lines);
+    saveError = ReplaceFileContent(path, data).error;
+    if (saveError != 0)
+        return -1;
+    m_base = lines;
+    m_baseDigest = digestOf(data);
+    return 1;
+}
+
+// Compared by content: a copy brought by file sync may carry any time. A
+// file that is gone or cannot be read now has nothing to merge; the write
+// then puts the lines back whole, as before.
+void WordFile::mergeWithDisk()
+{
+    if (m_baseDigest.isEmpty())
+        return;
+    const std::optional<QByteArray> now = readRegularFile(path);
+    if (!now)
+        return;
+    const QByteArray digest = digestOf(*now);
+    if (digest == m_baseDigest)
+        return;
+    const QStringList theirs = decodeLines(*now, nullptr);
+    LineMerge::Result merged = LineMerge::ThreeWay(m_base, lines, theirs);
+    lines = merged.lines;
+    undecoded.clear();
+    // What is on disk is now the version this one was merged with, also when
+    // the write below fails.
+    m_base = theirs;
+    m_baseDigest = digest;
+    if (merged.tookAnything())
+        MergeReport::report({path, std::move(merged)});
 }
 
 int WordFile::SaveOrRescue()

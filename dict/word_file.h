@@ -33,7 +33,9 @@ public:
     // Writes lines to the file; 1 on success, -1 when it cannot be written
     // (the file on disk then keeps its old content, and saveError says why).
     // A file that could not be read is never written: what is in it would
-    // be lost.
+    // be lost. When the file changed on disk since it was read (another
+    // program, or file sync from another computer), the two versions are
+    // merged first: lines then holds the merge, and MergeReport tells it.
     int Save();
     // Save, and when it fails, the lines go to a recovered copy and the
     // failure is reported (SaveRescue), once for the same lines.
@@ -52,6 +54,14 @@ public:
     int saveError = 0;
 
 private:
+    // Merges what is on disk now into lines when it differs from what was
+    // last read or written.
+    void mergeWithDisk();
+
+    // The lines as last read from or written to the file, and a digest of
+    // its bytes then; empty while the file was never read.
+    QStringList m_base;
+    QByteArray m_baseDigest;
     // The lines of the last recovered copy, so that a second failed save of
     // the same lines does not make a second copy.
     std::optional<QStringList> m_rescued;

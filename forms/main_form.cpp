@@ -5,6 +5,7 @@
 #include "app/settings.h"
 #include "app/tray_routing.h"
 #include "dict/dict_library.h"
+#include "dict/merge_report.h"
 #include "dict/save_rescue.h"
 #include "forms/artwork.h"
 #include "forms/file_notices.h"
@@ -91,6 +92,10 @@ TForm1::TForm1(ProcessObjects &objects, QWidget *parent)
     SaveRescue::setHandler([this](const SaveFailure &failure) {
         MessageBoxes::information(this, FileNotices::saveFailed(failure));
     });
+    // Nor is a dictionary that changed underneath merged without a word.
+    MergeReport::setHandler([this](const DictionaryMerge &merge) {
+        MessageBoxes::information(this, FileNotices::dictionaryMerged(merge));
+    });
 
     setUpTray(icon);
     setUpGameTab();
@@ -107,6 +112,7 @@ TForm1::~TForm1()
     // can still be told.
     m_library.reset();
     SaveRescue::setHandler({});
+    MergeReport::setHandler({});
 }
 
 void TForm1::FormCreate()
@@ -144,6 +150,7 @@ void TForm1::showEvent(QShowEvent *event)
         // Never on the way to the first showing: the engine opens on its own
         // thread once the window is up.
         QTimer::singleShot(0, this, &TForm1::startPronunciationIfOn);
+        QTimer::singleShot(0, this, &TForm1::startSharing);
         // Told once the window is up, not in the way of its first showing.
         if (const INIT &registry = *m_objects.registry; registry.damaged()) {
             QTimer::singleShot(0, this, [this] {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dict/shared_marks.h"
 #include "game/game_engine.h"
 #include "game/game_host.h"
 
@@ -17,6 +18,7 @@ struct WordKey;
 class QIcon;
 class QLabel;
 class QAction;
+class QFileSystemWatcher;
 class QMenu;
 class Speech;
 class TrayIcon;
@@ -83,6 +85,9 @@ public:
     // there or to the import, by what it holds.
     void WordsFromText(const QString &path = {});
     void TakeDroppedFile(const QString &path);
+    // A conflict copy that file sync made of a dictionary: its words into
+    // the dictionary, the copy into conflicts/ beside it.
+    void BMergeConflictClick();
 
     // Game tab.
     void UpDown1Click(int tag, bool rightArrow);
@@ -180,6 +185,15 @@ private:
     QString transferFolder() const;
     void tellAboutRecord(const QString &text);
     void tellIfRenewed();
+    // Sharing the data folder with other computers. Starts once the window
+    // is up: the marks kept in the shared folder, the conflict copies shown
+    // on the dictionaries tab, and a watch on both folders.
+    void startSharing();
+    void refreshSharing();
+    void syncSharedMarks();
+    void writeSharedMark(SharedMarks::Mark mark, bool set);
+    void showConflictCopies();
+    QString computerId();
 
     ProcessObjects &m_objects;
     std::unique_ptr<Ui::TForm1> m_ui;
@@ -202,4 +216,12 @@ private:
     std::unique_ptr<ProgressStore> m_progress;
     bool m_progressTried = false;
     bool m_progressTold = false;
+    bool m_sharingReady = false;
+    // The check boxes are being set from stored marks, not by the learner.
+    bool m_marksFromStore = false;
+    QFileSystemWatcher *m_sharingWatcher = nullptr;
+    QTimer *m_sharingRefresh = nullptr;
+    QString m_computerId;
+    QString m_conflictCopy;
+    int m_listHeight = 0;
 };

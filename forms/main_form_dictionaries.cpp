@@ -20,6 +20,7 @@
 #include <QHeaderView>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 
 #include <algorithm>
@@ -144,8 +145,11 @@ void TForm1::DictionaryChanged()
 {
     const WordFile &file = *m_library->file;
     INIT &registry = *m_objects.registry;
-    m_ui->CBExclude->setChecked(DictFlags::ReadOrCreate(registry, DictFlags::ExcludeKey, file.path));
-    m_ui->CBRepeat->setChecked(DictFlags::ReadOrCreate(registry, DictFlags::RepeatKey, file.path));
+    {
+        const QScopedValueRollback fromStore(m_marksFromStore, true);
+        m_ui->CBExclude->setChecked(DictFlags::ReadOrCreate(registry, DictFlags::ExcludeKey, file.path));
+        m_ui->CBRepeat->setChecked(DictFlags::ReadOrCreate(registry, DictFlags::RepeatKey, file.path));
+    }
 
     QTreeWidget *list = m_ui->ListView1;
     list->clear();
@@ -163,6 +167,8 @@ void TForm1::DictionaryChanged()
     m_objects.words = std::make_unique<GWORDW>(WordStoreCapacity);
     m_objects.words->LoadLines(m_library->file->lines);
     RefreshStatus();
+    if (m_sharingReady)
+        refreshSharing();
 }
 
 void TForm1::BNextDictClick()
@@ -213,12 +219,14 @@ void TForm1::CBExcludeClick()
     const QString &path = m_library->file->path;
     if (m_ui->CBExclude->isChecked()) {
         DictFlags::Write(registry, DictFlags::ExcludeKey, path, true);
+        writeSharedMark(SharedMarks::Mark::Exclude, true);
         if (m_ui->CBRepeat->isChecked()) {
             DictFlags::Write(registry, DictFlags::RepeatKey, path, false);
             m_ui->CBRepeat->setChecked(false);
         }
     } else {
         DictFlags::Write(registry, DictFlags::ExcludeKey, path, false);
+        writeSharedMark(SharedMarks::Mark::Exclude, false);
     }
 }
 
@@ -228,12 +236,14 @@ void TForm1::CBRepeatClick()
     const QString &path = m_library->file->path;
     if (m_ui->CBRepeat->isChecked()) {
         DictFlags::Write(registry, DictFlags::RepeatKey, path, true);
+        writeSharedMark(SharedMarks::Mark::Repeat, true);
         if (m_ui->CBExclude->isChecked()) {
             DictFlags::Write(registry, DictFlags::ExcludeKey, path, false);
             m_ui->CBExclude->setChecked(false);
         }
     } else {
         DictFlags::Write(registry, DictFlags::RepeatKey, path, false);
+        writeSharedMark(SharedMarks::Mark::Repeat, false);
     }
 }
 

@@ -90,7 +90,7 @@ FolderWords FolderWords::Read(const QString &folder, const QString &currentPath,
     for (const QFileInfo &info : infos) {
         const QString name = info.fileName();
         const qint64 number = DictLibrary::NumberInName(name);
-        if ((name.contains(u".wrd"_s) || name.contains(u".WRD"_s)) && number >= 0)
+        if (DictLibrary::IsDictionaryEntry(name) && number >= 0)
             entries.append({name, number});
     }
     std::stable_sort(entries.begin(), entries.end(),

@@ -15,12 +15,16 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+bool replaySchedules(QSqlDatabase &db, const ProgressStore::MigrationProgress &progress, QSqlError &error);
+
 // One step per schema version: what brings a record of the version before
-// it up to this one. A step runs whole or not at all.
+// it up to this one. A step runs whole or not at all: its statements, then
+// the work that fills what they made.
 struct Migration
 {
     int version;
     QList<QString> statements;
+    bool (*fill)(QSqlDatabase &, const ProgressStore::MigrationProgress &, QSqlError &) = nullptr;
 };
 
 const QList<Migration> &migrations()
@@ -56,6 +60,20 @@ const QList<Migration> &migrations()
              // And per local day.
              u"CREATE TABLE days (day TEXT PRIMARY KEY, answers INTEGER NOT NULL) WITHOUT ROWID"_s,
          }},
+        {2,
+         {
+             // Each word's review schedule (days are Julian day numbers),
+             // replayed once from the answers already recorded.
+             u"ALTER TABLE words ADD COLUMN reviews INTEGER NOT NULL DEFAULT 0"_s,
+             u"ALTER TABLE words ADD COLUMN stability REAL NOT NULL DEFAULT 0"_s,
+             u"ALTER TABLE words ADD COLUMN difficulty REAL NOT NULL DEFAULT 0"_s,
+             u"ALTER TABLE words ADD COLUMN last_review INTEGER NOT NULL DEFAULT 0"_s,
+             u"ALTER TABLE words ADD COLUMN due INTEGER NOT NULL DEFAULT 0"_s,
+             // A word's answers in time order, for the replays, read from
+             // the index alone.
+             u"CREATE INDEX answers_of_word ON answers (word, meaning1, meaning2, meaning3, time, kind)"_s,
+         },
+         replaySchedules},
     };
     return steps;
 }
@@ -88,6 +106,97 @@ QString text(const QString &value)
 QString dayOf(qint64 time)
 {
     return QDateTime::fromMSecsSinceEpoch(time).date().toString(Qt::ISODate);
+}
+
+const QString ScheduleColumns = u"reviews, stability, difficulty, last_review, due"_s;
+
+void bindSchedule(QSqlQuery &query, int first, const WordSchedule &schedule)
+{
+    query.bindValue(first, schedule.reviews);
+    query.bindValue(first + 1, schedule.memory.stability);
+    query.bindValue(first + 2, schedule.memory.difficulty);
+    query.bindValue(first + 3, schedule.lastReview);
+    query.bindValue(first + 4, schedule.due);
+}
+
+WordSchedule scheduleAt(const QSqlQuery &query, int first)
+{
+    WordSchedule schedule;
+    schedule.reviews = query.value(first).toInt();
+    schedule.memory.stability = query.value(first + 1).toDouble();
+    schedule.memory.difficulty = query.value(first + 2).toDouble();
+    schedule.lastReview = query.value(first + 3).toLongLong();
+    schedule.due = query.value(first + 4).toLongLong();
+    return schedule;
+}
+
+WordKey keyAt(const QSqlQuery &query, int first)
+{
+    return {query.value(first).toString(),
+            {query.value(first + 1).toString(), query.value(first + 2).toString(), query.value(first + 3).toString()}};
+}
+
+void bindKey(QSqlQuery &query, int first, const WordKey &key)
+{
+    query.bindValue(first, text(key.english));
+    for (int i = 0; i < 3; ++i)
+        query.bindValue(first + 1 + i, text(key.meanings[static_cast<std::size_t>(i)]));
+}
+
+// Every word's schedule from its answers, in one pass over them in word and
+// time order.
+bool replaySchedules(QSqlDatabase &db, const ProgressStore::MigrationProgress &progress, QSqlError &error)
+{
+    QSqlQuery count(db);
+    const qint64 total = count.exec(u"SELECT count(*) FROM answers"_s) && count.next() ? count.value(0).toLongLong() : 0;
+    count.finish();
+    QSqlQuery answers(db);
+    answers.setForwardOnly(true);
+    QSqlQuery update(db);
+    if (!answers.exec(u"SELECT word, meaning1, meaning2, meaning3, time, kind FROM answers "
+                      "ORDER BY word, meaning1, meaning2, meaning3, time, id"_s)
+        || !update.prepare(u"UPDATE words SET reviews = ?, stability = ?, difficulty = ?, last_review = ?, due = ? "
+                           "WHERE word = ? AND meaning1 = ? AND meaning2 = ? AND meaning3 = ?"_s)) {
+        error = answers.lastError().isValid() ? answers.lastError() : update.lastError();
+        return false;
+    }
+    WordKey word;
+    QList<TimedAnswer> timeline;
+    LocalDays days;
+    const auto store = [&] {
+        if (timeline.isEmpty())
+            return true;
+        bindSchedule(update, 0, ReplaySchedule(timeline, days));
+        bindKey(update, 5, word);
+        timeline.clear();
+        if (update.exec())
+            return true;
+        error = update.lastError();
+        return false;
+    };
+    qint64 done = 0;
+    while (answers.next()) {
+        WordKey key = keyAt(answers, 0);
+        if (key != word) {
+            if (!store())
+                return false;
+            word = std::move(key);
+        }
+        // An outcome the record does not know plays no part in the schedule.
+        if (const std::optional<AnswerKind> kind = KindFromName(answers.value(5).toString()))
+            timeline.append({answers.value(4).toLongLong(), *kind});
+        if (progress && ++done % 2048 == 0)
+            progress(done, total);
+    }
+    if (answers.lastError().isValid()) {
+        error = answers.lastError();
+        return false;
+    }
+    if (!store())
+        return false;
+    if (progress)
+        progress(total, total);
+    return true;
 }
 
 } // namespace
@@ -295,9 +404,14 @@ bool ProgressStore::migrate()
         bool done = true;
         for (const QString &statement : step.statements)
             done = done && query.exec(statement);
+        QSqlError error = query.lastError();
+        // Only a record that had answers before has anything to fill.
+        if (done && step.fill && current > 0)
+            done = step.fill(*m_db, m_migrationProgress, error);
         done = done && query.exec(u"PRAGMA user_version = %1"_s.arg(step.version));
         if (!done) {
-            m_error = describe(query.lastError());
+            m_error = describe(error.isValid() ? error : query.lastError());
+            query.finish();
             m_db->rollback();
             return false;
         }
@@ -315,12 +429,13 @@ bool ProgressStore::prepare()
     m_statements = std::make_unique<Statements>(*m_db);
     Statements &s = *m_statements;
     const bool ok =
-        s.find.prepare(u"SELECT box, right, wrong, unanswered, hints, shown, last_time FROM words "
-                       "WHERE word = ? AND meaning1 = ? AND meaning2 = ? AND meaning3 = ?"_s)
+        s.find.prepare(u"SELECT box, right, wrong, unanswered, hints, shown, last_time, "_s + ScheduleColumns
+                       + u" FROM words WHERE word = ? AND meaning1 = ? AND meaning2 = ? AND meaning3 = ?"_s)
         && s.addAnswer.prepare(u"INSERT INTO answers (time, dictionary, word, meaning1, meaning2, meaning3, kind) "
                                "VALUES (?, ?, ?, ?, ?, ?, ?)"_s)
         && s.putWord.prepare(u"INSERT OR REPLACE INTO words (word, meaning1, meaning2, meaning3, box, right, wrong, "
-                             "unanswered, hints, shown, last_time) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"_s)
+                             "unanswered, hints, shown, last_time, "_s
+                             + ScheduleColumns + u") VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"_s)
         && s.addDay.prepare(u"INSERT INTO days (day, answers) VALUES (?, 1) "
                             "ON CONFLICT (day) DO UPDATE SET answers = answers + 1"_s);
     if (!ok) {
@@ -356,11 +471,6 @@ bool ProgressStore::write(const AnswerEvent &event, const QString &dictionary, q
 {
     Statements &s = *m_statements;
     const WordKey key = WordKey::FromEvent(event);
-    const auto bindKey = [&key](QSqlQuery &query, int first) {
-        query.bindValue(first, text(key.english));
-        for (int i = 0; i < 3; ++i)
-            query.bindValue(first + 1 + i, text(key.meanings[static_cast<std::size_t>(i)]));
-    };
     const auto failed = [this, &error](QSqlQuery *query) {
         error = query ? query->lastError() : m_db->lastError();
         if (query)
@@ -372,10 +482,11 @@ bool ProgressStore::write(const AnswerEvent &event, const QString &dictionary, q
     if (!m_db->transaction())
         return failed(nullptr);
 
-    bindKey(s.find, 0);
+    bindKey(s.find, 0, key);
     if (!s.find.exec())
         return failed(&s.find);
     WordProgress word;
+    bool known = false;
     if (s.find.next()) {
         word.box = s.find.value(0).toInt();
         word.right = s.find.value(1).toInt();
@@ -384,24 +495,40 @@ bool ProgressStore::write(const AnswerEvent &event, const QString &dictionary, q
         word.hints = s.find.value(4).toInt();
         word.shown = s.find.value(5).toInt();
         word.lastTime = s.find.value(6).toLongLong();
+        word.schedule = scheduleAt(s.find, 7);
+        known = true;
     } else if (s.find.lastError().isValid()) {
         return failed(&s.find);
     }
     s.find.finish();
+    // The schedule follows the answers in time order: one that comes after
+    // the word's latest goes on from the schedule kept; one from before it
+    // (another computer's, or the clock was put back) changes the past, and
+    // the word is replayed once it is recorded. So is a word whose kept
+    // schedule no program of ours could have made.
+    const bool reviews = RatingOf(event.kind).has_value();
+    const bool replayWord = known && ((reviews && time < word.lastTime) || !word.schedule.Sane());
+    if (!replayWord)
+        word.schedule = word.schedule.AfterAnswer(event.kind, m_days(time));
     word.Add(event.kind, time);
 
     s.addAnswer.bindValue(0, time);
     s.addAnswer.bindValue(1, text(dictionary));
-    bindKey(s.addAnswer, 2);
+    bindKey(s.addAnswer, 2, key);
     s.addAnswer.bindValue(6, KindName(event.kind));
     if (!s.addAnswer.exec())
         return failed(&s.addAnswer);
+    if (replayWord && !replay(key, word.schedule, error)) {
+        m_db->rollback();
+        return false;
+    }
 
-    bindKey(s.putWord, 0);
+    bindKey(s.putWord, 0, key);
     const int values[] = {word.box, word.right, word.wrong, word.unanswered, word.hints, word.shown};
     for (int i = 0; i < 6; ++i)
         s.putWord.bindValue(4 + i, values[i]);
     s.putWord.bindValue(10, word.lastTime);
+    bindSchedule(s.putWord, 11, word.schedule);
     if (!s.putWord.exec())
         return failed(&s.putWord);
 
@@ -414,20 +541,48 @@ bool ProgressStore::write(const AnswerEvent &event, const QString &dictionary, q
     return true;
 }
 
+bool ProgressStore::replay(const WordKey &key, WordSchedule &schedule, QSqlError &error)
+{
+    // Rare enough not to keep a statement ready for it.
+    QSqlQuery query(*m_db);
+    query.setForwardOnly(true);
+    const bool prepared = query.prepare(u"SELECT time, kind FROM answers "
+                                        "WHERE word = ? AND meaning1 = ? AND meaning2 = ? AND meaning3 = ? "
+                                        "ORDER BY time, id"_s);
+    bindKey(query, 0, key);
+    if (!prepared || !query.exec()) {
+        error = query.lastError();
+        return false;
+    }
+    QList<TimedAnswer> timeline;
+    while (query.next()) {
+        if (const std::optional<AnswerKind> kind = KindFromName(query.value(1).toString()))
+            timeline.append({query.value(0).toLongLong(), *kind});
+    }
+    if (query.lastError().isValid()) {
+        error = query.lastError();
+        query.finish();
+        return false;
+    }
+    query.finish();
+    schedule = ReplaySchedule(timeline, m_days);
+    return true;
+}
+
 QHash<WordKey, WordProgress> ProgressStore::Words()
 {
     QHash<WordKey, WordProgress> words;
+    QList<WordKey> unsound;
     m_error.clear();
     if (!IsOpen())
         return words;
     QSqlQuery query(*m_db);
     query.setForwardOnly(true);
     bool ok = query.exec(u"SELECT word, meaning1, meaning2, meaning3, box, right, wrong, unanswered, hints, shown, "
-                         "last_time FROM words"_s);
+                         "last_time, "_s
+                         + ScheduleColumns + u" FROM words"_s);
     while (ok && query.next()) {
-        WordKey key{query.value(0).toString(),
-                    {query.value(1).toString(), query.value(2).toString(), query.value(3).toString()}};
-        WordProgress &word = words[key];
+        WordProgress &word = words[keyAt(query, 0)];
         word.box = query.value(4).toInt();
         word.right = query.value(5).toInt();
         word.wrong = query.value(6).toInt();
@@ -435,12 +590,21 @@ QHash<WordKey, WordProgress> ProgressStore::Words()
         word.hints = query.value(8).toInt();
         word.shown = query.value(9).toInt();
         word.lastTime = query.value(10).toLongLong();
+        word.schedule = scheduleAt(query, 11);
+        if (!word.schedule.Sane())
+            unsound.append(keyAt(query, 0));
+    }
+    QSqlError error = query.lastError();
+    query.finish();
+    // A schedule no program of ours could have made (a record damaged or
+    // edited by hand) is taken from the word's answers instead.
+    for (qsizetype i = 0; !error.isValid() && i < unsound.size(); ++i) {
+        if (!replay(unsound[i], words[unsound[i]].schedule, error))
+            break;
     }
     // A read that stopped early is no answer: nothing, and why.
-    if (query.lastError().isValid()) {
-        const QSqlError error = query.lastError();
+    if (error.isValid()) {
         m_error = describe(error);
-        query.finish();
         words.clear();
         renewIfDamaged(error);
     }

@@ -8,19 +8,29 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 class QSqlDatabase;
 class QSqlError;
 
 // The record of answers: an SQLite database that holds one row per outcome
-// of a turn, and beside it what follows from them per word and per day, kept
-// up to date in the same transaction. This class is the only one that knows
-// the database; nothing else writes SQL.
+// of a turn, and beside it what follows from them per word (its box, counts
+// and review schedule) and per day, kept up to date in the same transaction.
+// This class is the only one that knows the database; nothing else writes SQL.
+//
+// The answers are what counts: a word's schedule is ReplaySchedule() of its
+// answers, and the row beside the word only keeps it at hand. An answer that
+// arrives out of time order makes the word's schedule be replayed from all
+// its answers.
 class ProgressStore
 {
 public:
-    static constexpr int SchemaVersion = 1;
+    static constexpr int SchemaVersion = 2;
+
+    // Told from time to time while the opening brings a record of an older
+    // version up to date: how many of its answers are done, of how many.
+    using MigrationProgress = std::function<void(qint64 done, qint64 total)>;
 
     enum class OpenResult {
         Opened,  // ready to record
@@ -49,6 +59,8 @@ public:
     // goes aside and a fresh record takes its place. Reading, every page is
     // checked first and a damaged file is refused.
     OpenResult Open(const QString &path, Mode mode = Mode::Record);
+    // Whom the next openings tell how far a migration has come.
+    void SetMigrationProgress(MigrationProgress progress) { m_migrationProgress = std::move(progress); }
     void Close();
     bool IsOpen() const;
     QString Path() const { return m_path; }
@@ -63,8 +75,8 @@ public:
     // English word is nothing to learn and is left out.
     bool Record(const AnswerEvent &event, const QString &dictionary, qint64 time);
 
-    // Every word the record knows, with its box and counts; empty, with
-    // ErrorText(), when it could not be read.
+    // Every word the record knows, with its box, counts and schedule; empty,
+    // with ErrorText(), when it could not be read.
     QHash<WordKey, WordProgress> Words();
     // Answers of each day from last - days + 1 to last (local dates), oldest first.
     QList<int> AnswersPerDay(QDate last, int days);
@@ -83,6 +95,8 @@ private:
     bool renew();
     bool renewIfDamaged(const QSqlError &error);
     bool write(const AnswerEvent &event, const QString &dictionary, qint64 time, QSqlError &error);
+    // The schedule of a word from all its recorded answers.
+    bool replay(const WordKey &key, WordSchedule &schedule, QSqlError &error);
     bool migrate();
     bool prepare();
     bool moveDamagedAside();
@@ -92,6 +106,8 @@ private:
     QString m_damagedCopy;
     QString m_error;
     Mode m_mode = Mode::Record;
+    MigrationProgress m_migrationProgress;
+    LocalDays m_days;
     std::unique_ptr<QSqlDatabase> m_db;
     std::unique_ptr<Statements> m_statements;
 };

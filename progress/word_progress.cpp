@@ -100,3 +100,12 @@ QString KindName(AnswerKind kind)
 {
     return KindNames[static_cast<std::size_t>(kind)];
 }
+
+std::optional<AnswerKind> KindFromName(QStringView name)
+{
+    for (std::size_t i = 0; i < KindNames.size(); ++i) {
+        if (name == KindNames[i])
+            return static_cast<AnswerKind>(i);
+    }
+    return std::nullopt;
+}

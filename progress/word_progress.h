@@ -1,12 +1,14 @@
 #pragma once
 
 #include "game/answer_event.h"
+#include "progress/word_schedule.h"
 
 #include <QHash>
 #include <QString>
 #include <QStringView>
 
 #include <array>
+#include <optional>
 
 // A word as the record knows it: the English word and its three meaning
 // fields, exactly as the dictionary line gives them. Its dictionary plays no
@@ -49,7 +51,8 @@ struct WordProgress
     int unanswered = 0;
     int hints = 0;
     int shown = 0;
-    qint64 lastTime = 0; // milliseconds since the epoch
+    qint64 lastTime = 0; // milliseconds since the epoch, of the latest answer
+    WordSchedule schedule;
 
     int answers() const { return right + wrong + unanswered + hints + shown; }
     // Turns in which the learner did not find the meaning alone.
@@ -69,3 +72,5 @@ Stage StageOf(const WordProgress *progress);
 
 // The record's name of an outcome: "right", "wrong", "unanswered", "hint", "shown".
 QString KindName(AnswerKind kind);
+// The outcome of a name KindName gives; nothing for any other text.
+std::optional<AnswerKind> KindFromName(QStringView name);

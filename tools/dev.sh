@@ -17,6 +17,9 @@ voice_packages="qt6-speech-speechd-plugin speech-dispatcher-espeak-ng"
 # The English-Russian dictionary of the word editor and lexomat-wrd lookup,
 # with WordNet's lemmatizer data; zlib reads the compressed dictionary.
 dictionary_packages="mueller7-dict wordnet-base zlib1g-dev"
+# The file-sync engine that carries the data folder between two computers
+# in the two-computer scenario of tests/e2e.
+sync_test_packages="syncthing"
 test_packages="pulseaudio pulseaudio-utils sox xvfb xauth xdotool imagemagick trayer openbox x11-utils clang libclang-rt-14-dev libbenchmark-dev appstream desktop-file-utils dpkg-dev lintian shared-mime-info man-db weston xwayland qt6-wayland"
 
 install_missing() {
@@ -62,7 +65,7 @@ start)
     exec "$build/dist/lexomat-dev"
     ;;
 test)
-    install_missing $build_packages $voice_packages $dictionary_packages $test_packages
+    install_missing $build_packages $voice_packages $dictionary_packages $test_packages $sync_test_packages
     configure_and_build -DLEXOMAT_WERROR=ON
     ctest --test-dir "$build" --output-on-failure --timeout 600
     ;;

@@ -1,4 +1,5 @@
 #include "dict/cp1251.h"
+#include "dict/merge_report.h"
 #include "dict/word_file.h"
 #include "save_loop_versions.h"
 
@@ -41,6 +42,18 @@ QByteArray utf8WithMark(QStringView text)
 // «кот» in the stored form: its UTF-8 bytes D0 BA D0 BE D1 82 seen as
 // Windows-1251 characters.
 const QString StoredKot = u"\u0420\u0454\u0420\u0455\u0421\u201A"_s;
+
+// Lines in the stored form, joined as a file holds them.
+QString stored(const QStringList &lines)
+{
+    QString text;
+    for (const QString &line : lines) {
+        for (const char byte : line.toUtf8())
+            text += QChar(Cp1251::toUnicode(static_cast<unsigned char>(byte)));
+        text += u"\r\n"_s;
+    }
+    return text;
+}
 
 QStringList numberedLines(int n)
 {
@@ -476,6 +489,65 @@ private Q_SLOTS:
         QVERIFY2(seen[1] > 0, "the helper never finished a save before it was killed");
         const QStringList last = WordFile(target).lines;
         QVERIFY(last == versions[0] || last == versions[1]);
+    }
+
+    // What another program or file sync wrote while the dictionary was open
+    // is merged into the save, never overwritten.
+    void saveMergesWhatChangedOnDisk_data()
+    {
+        QTest::addColumn<QByteArray>("underneath"); // the file's new bytes; empty: removed
+        QTest::addColumn<QStringList>("saved");
+        QTest::addColumn<bool>("merged");           // a merge is told
+        QTest::addColumn<QStringList>("told");      // lines told as added from disk
+        const QStringList loaded{u"cat,кошка,"_s, u"dog,собака,"_s};
+        const QByteArray loadedBytes = utf16le(stored(loaded));
+
+        QTest::newRow("the same bytes written again") << loadedBytes << QStringList{loaded[0], loaded[1], u"sun,солнце,"_s}
+                                                      << false << QStringList{};
+        QTest::newRow("a word added by the other computer")
+            << utf16le(stored({loaded[0], loaded[1], u"tree,дерево,"_s}))
+            << QStringList{loaded[0], loaded[1], u"sun,солнце,"_s, u"tree,дерево,"_s} << true
+            << QStringList{u"tree,дерево,"_s};
+        QTest::newRow("a word deleted by the other computer") << utf16le(stored({loaded[1]}))
+                                                              << QStringList{loaded[1], u"sun,солнце,"_s} << true
+                                                              << QStringList{};
+        QTest::newRow("the same lines in another encoding")
+            << QByteArray(QString(loaded.join(u"\n"_s) + u"\n"_s).toUtf8())
+            << QStringList{loaded[0], loaded[1], u"sun,солнце,"_s} << false << QStringList{};
+        QTest::newRow("removed underneath") << QByteArray() << QStringList{loaded[0], loaded[1], u"sun,солнце,"_s}
+                                            << false << QStringList{};
+    }
+
+    void saveMergesWhatChangedOnDisk()
+    {
+        QFETCH(QByteArray, underneath);
+        QFETCH(QStringList, saved);
+        QFETCH(bool, merged);
+        QFETCH(QStringList, told);
+        writeBytes(path(), utf16le(stored({u"cat,кошка,"_s, u"dog,собака,"_s})));
+        QList<DictionaryMerge> reports;
+        MergeReport::setHandler([&reports](const DictionaryMerge &merge) { reports.append(merge); });
+        {
+            WordFile file(path());
+            file.lines.append(u"sun,солнце,"_s);
+            file.modified = 1;
+            if (underneath.isEmpty())
+                QVERIFY(QFile::remove(path()));
+            else
+                writeBytes(path(), underneath);
+            QCOMPARE(file.Save(), 1);
+            QCOMPARE(file.lines, saved);
+            // Saved once more, as when the dictionary is left: the merge is
+            // not made or told a second time.
+            QCOMPARE(file.Save(), 1);
+        }
+        MergeReport::setHandler({});
+        QCOMPARE(WordFile(path()).lines, saved);
+        QCOMPARE(reports.size(), merged ? 1 : 0);
+        if (!reports.isEmpty()) {
+            QCOMPARE(reports.first().path, path());
+            QCOMPARE(reports.first().merge.added, told);
+        }
     }
 };
 

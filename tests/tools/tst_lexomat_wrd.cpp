@@ -94,6 +94,7 @@ private Q_SLOTS:
     void exportReadsWithoutCreating();
     void exportWarnsAboutWhatItLeavesOut();
     void checkNamesFaults();
+    void checkAndMergeConflictCopies();
     void createMakesOneNewDictionary();
     void starterCopiesTheCourseIntoANewFolder();
     void starterAddsOnlyWhatTheFolderLacks();
@@ -263,6 +264,44 @@ void TestLexomatWrd::exportWarnsAboutWhatItLeavesOut()
     QCOMPARE(result.err, u"tom_0.wrd:2: warning: text after the last comma is no field; left out\n"
                          "tom_0.wrd:3: warning: no English word; left out\n"
                          "tom_0.wrd:4: warning: more than three meanings; Lexomat reads only the first three\n"_s);
+}
+
+// Copies that file sync made of a dictionary: listed by check, not counted
+// as dictionaries, and brought home by merge; one that is no dictionary is
+// left where it is.
+void TestLexomatWrd::checkAndMergeConflictCopies()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString folder = dir.filePath(u"dict"_s);
+    QVERIFY(QDir().mkpath(folder));
+    writeDictionary(folder + u"/tom_3.wrd"_s, {u"cat,кошка,"_s, u"dog,собака,"_s});
+    writeDictionary(folder + u"/tom_3.sync-conflict-20261209-101112-ABCDEFG.wrd"_s, {u"cat,кошка,"_s, u"sun,солнце,"_s});
+    writeDictionary(folder + u"/tom_3 (conflicted copy 2026-12-09 101112).wrd"_s, {u"tree,дерево,"_s});
+    QVERIFY(QDir().mkpath(folder + u"/tom_3 (Anna's conflicted copy 2026-12-09).wrd"_s));
+
+    const Result checked = runWrd({u"check"_s, u"dict"_s}, dir.path());
+    QCOMPARE(checked.code, 1);
+    QCOMPARE(checked.out.split(u'\n', Qt::SkipEmptyParts),
+             (QStringList{u"dict/tom_3.wrd: 2 lines, status 0 (too few words to play)"_s,
+                          u"dict/tom_3 (Anna's conflicted copy 2026-12-09).wrd: named as a copy of tom_3.wrd by Dropbox but no dictionary; left alone"_s,
+                          u"dict/tom_3 (conflicted copy 2026-12-09 101112).wrd: a copy of tom_3.wrd that Nextcloud made when it was changed on two computers; lexomat-wrd merge adds its words to tom_3.wrd"_s,
+                          u"dict/tom_3.sync-conflict-20261209-101112-ABCDEFG.wrd: a copy of tom_3.wrd that Syncthing made when it was changed on two computers; lexomat-wrd merge adds its words to tom_3.wrd"_s,
+                          u"1 dictionary, 2 lines, 3 faults"_s}));
+
+    const Result merged = runWrd({u"merge"_s, u"dict"_s}, dir.path());
+    QCOMPARE(merged.err, QString());
+    QCOMPARE(merged.code, 0);
+    QVERIFY2(merged.out.endsWith(u"2 copies merged\n"_s), qPrintable(merged.out));
+    QCOMPARE(WordFile(folder + u"/tom_3.wrd"_s).lines,
+             (QStringList{u"cat,кошка,"_s, u"dog,собака,"_s, u"tree,дерево,"_s, u"sun,солнце,"_s}));
+    QCOMPARE(QDir(folder + u"/conflicts"_s).entryList(QDir::Files).size(), 2);
+    QVERIFY(QFileInfo(folder + u"/tom_3 (Anna's conflicted copy 2026-12-09).wrd"_s).isDir());
+
+    const Result again = runWrd({u"check"_s, u"dict"_s}, dir.path());
+    QVERIFY2(again.out.endsWith(u"1 dictionary, 4 lines, 1 fault\n"_s), qPrintable(again.out));
+    QCOMPARE(runWrd({u"merge"_s, u"dict"_s}, dir.path()).out,
+             u"dict/tom_3 (Anna's conflicted copy 2026-12-09).wrd: no dictionary; left alone\n0 copies merged\n"_s);
 }
 
 void TestLexomatWrd::checkNamesFaults()
@@ -515,7 +554,7 @@ void TestLexomatWrd::commandLine_data()
                                               << QStringList{u"starter needs [--from DIR] FOLDER"_s};
     QTest::newRow("starter --from without folder") << QStringList{u"starter"_s, u"dict"_s, u"--from"_s} << 2
                                                    << QStringList{u"starter needs [--from DIR] FOLDER"_s};
-    QTest::newRow("unknown command") << QStringList{u"merge"_s} << 2 << QStringList{u"unknown command 'merge'"_s};
+    QTest::newRow("unknown command") << QStringList{u"combine"_s} << 2 << QStringList{u"unknown command 'combine'"_s};
 }
 
 void TestLexomatWrd::commandLine()

@@ -8,6 +8,7 @@
 #include "import/word_list.h"
 #include "tools/wrd/starter_course.h"
 #include "tools/wrd/wrd_lookup.h"
+#include "tools/wrd/wrd_merge.h"
 #include "tools/wrd/wrd_words.h"
 #include "progress/folder_progress.h"
 #include "progress/progress_store.h"
@@ -60,6 +61,14 @@ Commands:
       few words to play; -2 full: 70 lines or more; -1 unreadable), and shows
       the lines that are not in the dictionaries' stored form, names that
       Lexomat lists under another name, and names it cannot tell apart.
+      Copies that a file-sync engine (Syncthing, Nextcloud, Dropbox) made
+      of a dictionary changed on two computers are listed as faults.
+  merge FOLDER
+      Adds the words of every such conflict copy in FOLDER to the
+      dictionary it was made of (each line that the dictionary lacks goes
+      to its end; nothing is doubled or dropped) and moves the copy into
+      FOLDER/conflicts. A copy that is no dictionary is left alone.
+      Lexomat's "Объединить" on its dictionaries tab does the same.
   starter [--from DIR] FOLDER
       Adds Lexomat's starter course to FOLDER without changing what is
       there: the words of the starter dictionaries that FOLDER does not
@@ -316,7 +325,7 @@ int checkFolder(const QString &folderPath, QTextStream &out, QTextStream &err)
     const QStringList names =
         folder.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
     for (const QString &name : names) {
-        if (name.contains(u".wrd"_s) || name.contains(u".WRD"_s))
+        if (DictLibrary::IsDictionaryEntry(name))
             entries.append({name, DictLibrary::NumberInName(name)});
     }
     // Lexomat's order: by number; names beyond the number range come last.
@@ -362,6 +371,7 @@ int checkFolder(const QString &folderPath, QTextStream &out, QTextStream &err)
                   u"not in the stored form: \u00AB"_s + file.lines.at(index) + u"\u00BB"_s);
         }
     }
+    faults += ListConflictCopies(folderPath, out);
     out << entries.size() << (entries.size() == 1 ? u" dictionary, "_s : u" dictionaries, "_s) << words
         << u" lines, "_s << faults << (faults == 1 ? u" fault\n"_s : u" faults\n"_s);
     return faults == 0 ? Done : Failed;
@@ -541,6 +551,8 @@ int RunWrdCommand(const QStringList &arguments, QTextStream &out, QTextStream &e
         return wrongCount(1) ? needs(u"FOLDER"_s) : checkFolder(rest[0], out, err);
     if (command == u"starter"_s)
         return addStarterCourse(rest, out, err);
+    if (command == u"merge"_s)
+        return wrongCount(1) ? needs(u"FOLDER"_s) : MergeConflictCopies(rest[0], out, err);
     if (command == u"progress"_s)
         return showProgress(rest, out, err);
     if (command == u"lookup"_s)
