@@ -80,6 +80,11 @@ public:
     void ImportFile(const QString &path);
     void NImportClick();
     void NExportClick();
+    // Words from a text, subtitles or a book: the preview (of path, when
+    // given), then the chosen words as new dictionaries. A dropped file goes
+    // there or to the import, by what it holds.
+    void WordsFromText(const QString &path = {});
+    void TakeDroppedFile(const QString &path);
     // A conflict copy that file sync made of a dictionary: its words into
     // the dictionary, the copy into conflicts/ beside it.
     void BMergeConflictClick();
