@@ -103,6 +103,7 @@ TForm1::TForm1(ProcessObjects &objects, QWidget *parent)
     setUpTray();
     setUpGameTab();
     setUpDictionariesTab();
+    setUpDictionaryArticle();
     setUpAboutTab();
     setUpPronunciation();
     FormCreate();

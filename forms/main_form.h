@@ -83,6 +83,11 @@ public:
     void ImportFile(const QString &path);
     void NImportClick();
     void NExportClick();
+    // Words from a text, subtitles or a book: the preview (of path, when
+    // given), then the chosen words as new dictionaries. A dropped file goes
+    // there or to the import, by what it holds.
+    void WordsFromText(const QString &path = {});
+    void TakeDroppedFile(const QString &path);
     // A conflict copy that file sync made of a dictionary: its words into
     // the dictionary, the copy into conflicts/ beside it.
     void BMergeConflictClick();
@@ -105,6 +110,10 @@ public:
     void SpeakSelectedWord();
     void SpeakActiveWord();
     Speech *speech() const { return m_speech; }
+
+    // "Словарная статья" in the list's menu: the dictionary article of the
+    // selected row's English word.
+    void ShowSelectedArticle();
 
     // GameHost.
     void ResetBoardView() override;
@@ -160,6 +169,7 @@ private:
     void ensureIcons();
     void ensureAboutPage();
     void setUpPronunciation();
+    void setUpDictionaryArticle();
     void updatePronounceItems();
     void startPronunciationIfOn();
     bool dragEvent(QEvent *event);

@@ -117,8 +117,10 @@ void TForm1::setUpDictionariesTab()
     m_listMenu->addSeparator()->setObjectName(QStringLiteral("NTransfer"));
     addItem("NImport", QStringLiteral("Импорт…"), QKeySequence(), [this] { NImportClick(); });
     addItem("NExport", QStringLiteral("Экспорт…"), QKeySequence(), [this] { NExportClick(); });
-    // A word list dropped anywhere on the tab is imported.
-    new FileDropTarget(m_ui->TabSheet2, [this](const QString &path) { ImportFile(path); });
+    addItem("NWordsFromText", QStringLiteral("Слова из текста…"), QKeySequence(), [this] { WordsFromText(); });
+    // A word list dropped anywhere on the tab is imported; a text, subtitles
+    // or a book is read for its words.
+    new FileDropTarget(m_ui->TabSheet2, [this](const QString &path) { TakeDroppedFile(path); });
 
     QWidget::setTabOrder(m_ui->BPrevDict, m_ui->BAdd_Word);
     QWidget::setTabOrder(m_ui->BAdd_Word, m_ui->BChange_Word);

@@ -46,7 +46,7 @@ FolderImport::FolderImport(const QString &folder, Saver saver)
 {
 }
 
-bool FolderImport::Run(const QStringList &lines)
+bool FolderImport::begin()
 {
     m_touched.clear();
     m_portions.clear();
@@ -59,6 +59,13 @@ bool FolderImport::Run(const QStringList &lines)
         return fail(m_folder.chopped(1) + u": not a folder"_s);
     m_folderExisted = info.exists();
     m_entriesBefore = m_folderExisted ? QDir(m_folder).entryList(AllEntries) : QStringList();
+    return true;
+}
+
+bool FolderImport::Run(const QStringList &lines)
+{
+    if (!begin())
+        return false;
 
     // The library creates the folder when it is missing, and opening it may
     // create a first empty dictionary, as it does for the program.
@@ -141,6 +148,71 @@ QList<FolderImport::Portion> FolderImport::Plan(qsizetype count) const
         ++number;
     }
     return plan;
+}
+
+bool FolderImport::RunIntoNew(const QList<QStringList> &dictionaries)
+{
+    if (!begin())
+        return false;
+    QList<qsizetype> sizes;
+    for (const QStringList &lines : dictionaries)
+        sizes.append(lines.size());
+    const std::optional<std::vector<qint64>> numbers = m_folderExisted ? DictLibrary::ListNumbers(m_folder)
+                                                                       : std::vector<qint64>();
+    if (!numbers)
+        return fail(m_folder.chopped(1) + u": cannot list the folder"_s);
+    if (numbers->size() + dictionaries.size() > DictLibrary::MaxNames) {
+        return fail(m_folder.chopped(1) + u": would hold "_s + QString::number(numbers->size() + dictionaries.size())
+                    + u" dictionaries; Lexomat lists only the first "_s + QString::number(DictLibrary::MaxNames));
+    }
+    if (!m_folderExisted && !QDir().mkpath(m_folder))
+        return fail(m_folder.chopped(1) + u": cannot create the folder"_s);
+
+    const QList<Portion> plan = PlanNew(sizes);
+    for (qsizetype i = 0; i < plan.size(); ++i) {
+        const QString &path = plan[i].path;
+        // A free number names no entry of the folder, so nothing is replaced.
+        if (QFileInfo::exists(path))
+            return fail(path + u": exists already"_s);
+        m_touched.append({path, std::nullopt});
+        WordFile file(path);
+        if (file.status == WordFile::Unreadable)
+            return fail(path + u": cannot create the dictionary"_s);
+        file.lines = dictionaries[i];
+        if (m_saver(file) != 1)
+            return fail(path + u": cannot write the dictionary"_s);
+        m_portions.append(plan[i]);
+    }
+    return true;
+}
+
+QList<FolderImport::Portion> FolderImport::PlanNew(const QList<qsizetype> &sizes) const
+{
+    std::vector<qint64> numbers = DictLibrary::ListNumbers(m_folder).value_or(std::vector<qint64>());
+    std::sort(numbers.begin(), numbers.end());
+    QList<Portion> plan;
+    qint64 number = 0;
+    for (const qsizetype size : sizes) {
+        while (std::binary_search(numbers.begin(), numbers.end(), number))
+            ++number;
+        plan.append({m_folder + DictLibrary::CanonicalName(number), static_cast<int>(size), true});
+        ++number;
+    }
+    return plan;
+}
+
+QList<QStringList> FolderImport::SplitForNew(const QStringList &lines, qsizetype size)
+{
+    QList<QStringList> dictionaries;
+    for (qsizetype at = 0; at < lines.size(); at += size)
+        dictionaries.append(lines.mid(at, size));
+    if (dictionaries.size() > 1 && dictionaries.last().size() < WordFile::MinPlayable) {
+        QStringList &before = dictionaries[dictionaries.size() - 2];
+        const qsizetype moved = WordFile::MinPlayable - dictionaries.last().size();
+        dictionaries.last() = before.mid(before.size() - moved) + dictionaries.last();
+        before.resize(before.size() - moved);
+    }
+    return dictionaries;
 }
 
 bool FolderImport::fail(const QString &error)

@@ -37,6 +37,16 @@ public:
     // written or created.
     QList<Portion> Plan(qsizetype count) const;
 
+    // Each list of lines as a dictionary of its own, named with the lowest
+    // numbers no file of the folder carries; nothing is added to the
+    // dictionaries already there. All or nothing, as Run.
+    bool RunIntoNew(const QList<QStringList> &dictionaries);
+    // The names RunIntoNew would give dictionaries of these sizes.
+    QList<Portion> PlanNew(const QList<qsizetype> &sizes) const;
+    // Lines cut into dictionaries of size lines each, every one playable:
+    // a last one too small to play takes lines from the one before.
+    static QList<QStringList> SplitForNew(const QStringList &lines, qsizetype size);
+
     // Where the lines went, in the order they were written.
     const QList<Portion> &Portions() const { return m_portions; }
     // Why the last Run failed, and what could not be put back.
@@ -52,6 +62,7 @@ private:
     };
 
     bool fail(const QString &error);
+    bool begin();
     void rollBack();
 
     QString m_folder;

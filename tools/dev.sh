@@ -10,6 +10,8 @@ build="$root/build"
 command=${1:-start}
 
 build_packages="cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libgl-dev fonts-dejavu-core fonts-liberation2 qt6-translations-l10n pkgconf libxcb1-dev qt6-speech-dev qt6-declarative-dev"
+# Books (EPUB) are ZIP archives, read through QuaZip.
+build_packages="$build_packages libquazip1-qt6-dev"
 # The voice of "Произношение": speech-dispatcher with espeak-ng, through Qt's plugin for it.
 voice_packages="qt6-speech-speechd-plugin speech-dispatcher-espeak-ng"
 # The English-Russian dictionary of the word editor and lexomat-wrd lookup,

@@ -4,6 +4,7 @@
 
 #include "platform/speech.h"
 #include "platform/speech_backend.h"
+#include "reading/zip_archive.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -62,6 +63,7 @@ private Q_SLOTS:
     void installsEveryFile();
     void installsNothingElse();
     void programFindsItsSpeechModule();
+    void programFindsItsBookReader();
     void desktopFilesAgree();
     void manualPagesReadCleanly_data();
     void manualPagesReadCleanly();
@@ -151,6 +153,7 @@ void TestInstall::installsEveryFile_data()
     QTest::newRow("companion") << QString(BinDir + u"/lexomat-wrd"_s) << true << 0;
     QTest::newRow("program") << QString(LibexecDir + u"/lexomat/lexomat"_s) << true << 0;
     QTest::newRow("pronunciation module") << QString(LibDir + u"/lexomat/modules/lexomat-speech.so"_s) << false << 0;
+    QTest::newRow("book reader module") << QString(LibDir + u"/lexomat/modules/lexomat-zip.so"_s) << false << 0;
     QTest::newRow("help") << QString(DataDir + u"/lexomat/lexomat.hlp"_s) << false << 0;
     QTest::newRow("desktop entry") << QString(DataDir + u"/applications/lexomat.desktop"_s) << false << 0;
     QTest::newRow("metainfo") << QString(DataDir + u"/metainfo/org.example.lexomat.metainfo.xml"_s) << false << 0;
@@ -200,8 +203,8 @@ void TestInstall::installsNothingElse()
         if (!file.startsWith(mimeDatabase) || file.startsWith(mimeDatabase + u"packages/"_s))
             files.append(file);
     }
-    // Fourteen fixed files, the bitmaps and the starter dictionaries.
-    const qsizetype expected = 14 + QStringLiteral(ICON_SIZES).split(u',').size() + starterNames().size();
+    // Fifteen fixed files, the bitmaps and the starter dictionaries.
+    const qsizetype expected = 15 + QStringLiteral(ICON_SIZES).split(u',').size() + starterNames().size();
     QVERIFY2(files.size() == expected, qPrintable(files.join(u'\n')));
 }
 
@@ -215,6 +218,19 @@ void TestInstall::programFindsItsSpeechModule()
     QPluginLoader loader(candidates.last());
     QCOMPARE(loader.metaData().value(u"IID"_s).toString(), QStringLiteral(LexomatSpeechBackendFactory_iid));
     QVERIFY2(qobject_cast<SpeechBackendFactory *>(loader.instance()), qPrintable(loader.errorString()));
+}
+
+// The installed program finds the reader of books where the install put it,
+// and the module makes archives.
+void TestInstall::programFindsItsBookReader()
+{
+    const QStringList candidates = ZipArchives::ModuleCandidates(installed(LibexecDir + u"/lexomat"_s));
+    QVERIFY(!QFileInfo::exists(candidates.first()));
+    QCOMPARE(candidates.last(), QDir::cleanPath(installed(LibDir + u"/lexomat/modules/lexomat-zip.so"_s)));
+    ZipArchives::UseModule(candidates);
+    QString problem;
+    const std::unique_ptr<ZipArchive> archive = ZipArchives::Make(&problem);
+    QVERIFY2(archive, qPrintable(problem));
 }
 
 void TestInstall::desktopFilesAgree()

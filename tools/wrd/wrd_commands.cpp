@@ -9,6 +9,7 @@
 #include "tools/wrd/starter_course.h"
 #include "tools/wrd/wrd_lookup.h"
 #include "tools/wrd/wrd_merge.h"
+#include "tools/wrd/wrd_words.h"
 #include "progress/folder_progress.h"
 #include "progress/progress_store.h"
 
@@ -99,6 +100,23 @@ Commands:
       "word TAB headword TAB meaning1 TAB meaning2 TAB meaning3" for each
       word. Status 1 when a word is not found, 2 when no dictionary is
       installed.
+  words FILE [--folder DIR] [--coverage 95|98] [--tsv] [--into DIR]
+        [--record FILE]
+      Reads a text, subtitles or a book (plain text, .srt, .vtt, .html,
+      .fb2, .epub) and tells how much of it the learner understands: the
+      share of its running words that are function words, names, words of
+      the dictionaries of DIR (--folder) or words the record of answers
+      marks as learnt. Then the new words, their forms counted under their
+      base word, most frequent first, with their meanings from the
+      installed English-Russian dictionary and a sentence of the text:
+      those that lift the share to 95 % (or 98 %). --tsv prints only that
+      list, as tab-separated columns with a header line. --into DIR adds
+      the words that have meanings to DIR as new dictionaries of 66 words,
+      named with the lowest free numbers; all or nothing, and not while
+      Lexomat runs, as import. With --into and no --folder, the words are
+      measured against DIR's dictionaries. The record is read from FILE, by
+      default as for progress; it is never changed. Files over 500 MB, and
+      books that unpack to more than 200 MB of text, are not read.
 
 Word lists (TEXTFILE) may take these forms, told apart by their content
 (KVTML and dictionaries also by the extension of their names):
@@ -539,5 +557,7 @@ int RunWrdCommand(const QStringList &arguments, QTextStream &out, QTextStream &e
         return showProgress(rest, out, err);
     if (command == u"lookup"_s)
         return LookUpWords(rest, out, err);
+    if (command == u"words"_s)
+        return WordsFromText(rest, out, err);
     return usageError(err, u"unknown command '"_s + command + u"'"_s);
 }
