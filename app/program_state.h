@@ -63,6 +63,9 @@ struct PRG_STAT
     std::int32_t flashTop = -1;
     // 1: the English word of every turn is spoken (SPEAK_WORDS); off by default.
     std::int32_t speakWords = 0;
+    // 1: the word editor suggests meanings from the English-Russian
+    // dictionary when one is installed (SUGGEST_MEANINGS); on by default.
+    std::int32_t suggestMeanings = 1;
 };
 
 // Game modes, as stored in DEFAULT_MODE.

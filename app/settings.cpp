@@ -23,6 +23,7 @@ const QString FontSize = QStringLiteral("FONT_SIZE");
 const QString WordColumn = QStringLiteral("START_FIELDS");
 const QString MeaningColumn = QStringLiteral("START_FIELDS1");
 const QString SpeakWords = QStringLiteral("SPEAK_WORDS");
+const QString SuggestMeanings = QStringLiteral("SUGGEST_MEANINGS");
 } // namespace SettingNames
 
 namespace {
@@ -65,6 +66,8 @@ void keepInRange(PRG_STAT &state, std::optional<int> &speed)
         state.timerOn = defaults.timerOn;
     if (state.speakWords != 0 && state.speakWords != 1)
         state.speakWords = defaults.speakWords;
+    if (state.suggestMeanings != 0 && state.suggestMeanings != 1)
+        state.suggestMeanings = defaults.suggestMeanings;
     if (state.fontName.trimmed().isEmpty())
         state.fontName = defaults.fontName;
     if (state.fontSize < FontSizeMinimum || state.fontSize > FontSizeMaximum)
@@ -128,6 +131,7 @@ LoadedSettings LoadSettings(PRG_STAT &state, INIT &registry, const QString &curr
     readInto(registry, WordColumn, state.wordColumnBase, result.errors, readInteger);
     readInto(registry, MeaningColumn, state.meaningColumnBase, result.errors, readInteger);
     readInto(registry, SpeakWords, state.speakWords, result.errors, readInteger);
+    readInto(registry, SuggestMeanings, state.suggestMeanings, result.errors, readInteger);
     keepInRange(state, result.speed);
     state.wordColumnLeft = state.wordColumnBase;
     state.meaningColumnLeft = state.meaningColumnBase;
@@ -156,6 +160,7 @@ void SaveSettings(const PRG_STAT &state, INIT &registry, int speedPosition,
         registry.WriteInteger(WordColumn, state.wordColumnLeft);
         registry.WriteInteger(MeaningColumn, state.meaningColumnLeft);
         registry.WriteInteger(SpeakWords, state.speakWords);
+        registry.WriteInteger(SuggestMeanings, state.suggestMeanings);
         registry.CloseKey();
     } catch (...) {
         failure = std::current_exception();

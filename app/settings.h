@@ -26,6 +26,7 @@ extern const QString FontSize;     // FONT_SIZE
 extern const QString WordColumn;   // START_FIELDS
 extern const QString MeaningColumn;// START_FIELDS1
 extern const QString SpeakWords;   // SPEAK_WORDS
+extern const QString SuggestMeanings;  // SUGGEST_MEANINGS
 } // namespace SettingNames
 
 // Ranges a stored value must lie in; outside them its default applies.

@@ -5,6 +5,8 @@
 #include "app/program_state.h"
 #include "dict/word_store.h"
 #include "forms/label_fit.h"
+#include "forms/meaning_suggestions.h"
+#include "lexicon/lexicon.h"
 
 #include <QFocusEvent>
 #include <QKeyEvent>
@@ -68,6 +70,10 @@ TAddDialog::TAddDialog(PRG_STAT &state, QStringList &lines, QWidget *mainWindow)
         edit->installEventFilter(this);
         edit->setValidator(new QRegularExpressionValidator(withoutComma, edit));
     }
+
+    // Off, or without a dictionary, the editor is the plain one.
+    if (m_state.suggestMeanings == 1 && Lexicon::isInstalled())
+        m_suggestions = new MeaningSuggestions(this, m_ui->Memo1, {m_ui->Memo2, m_ui->Memo3, m_ui->Memo4}, m_ui->Button1);
 
     connect(m_ui->Button1, &QPushButton::clicked, this, &TAddDialog::Button1Click);
     connect(m_ui->Button2, &QPushButton::clicked, this, &QDialog::reject);

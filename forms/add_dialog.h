@@ -5,6 +5,7 @@
 
 #include <memory>
 
+class MeaningSuggestions;
 struct PRG_STAT;
 
 namespace Ui {
@@ -41,6 +42,8 @@ private:
     QStringList &m_lines;
     std::unique_ptr<Ui::AddDialog> m_ui;
     int m_mode = 0;
+    // Meanings from the dictionary; none while that is off or missing.
+    MeaningSuggestions *m_suggestions = nullptr;
     // In change mode: what the stored line holds beyond the four fields.
     QString m_beyondFields;
 };

@@ -5,6 +5,7 @@
 #include "forms/colour.h"
 #include "forms/label_fit.h"
 #include "forms/pickers.h"
+#include "lexicon/lexicon.h"
 #include "platform/speech.h"
 
 #include <QColorDialog>
@@ -104,6 +105,20 @@ void TGameColorDialog::FormCreate(QWidget *mainWindow)
     showMode(m_state.mode);
     m_ui->CBSpeak->setChecked(m_state.speakWords == 1);
     showSpeechStatus();
+    showMeaningsSetting();
+}
+
+// Without a dictionary the box cannot be ticked and names the package that
+// brings one; the stored setting stays as it is until then.
+void TGameColorDialog::showMeaningsSetting()
+{
+    const bool installed = Lexicon::isInstalled();
+    m_ui->CBMeanings->setEnabled(installed);
+    m_ui->CBMeanings->setChecked(installed && m_state.suggestMeanings == 1);
+    if (!installed) {
+        m_ui->CBMeanings->setText(QStringLiteral("Значения из словаря: пакет %1").arg(QLatin1StringView(Lexicon::PackageName)));
+        m_ui->CBMeanings->setToolTip(Lexicon::shared()->problem());
+    }
 }
 
 // Without an engine or a voice the box cannot be ticked, and says what to
@@ -214,6 +229,8 @@ void TGameColorDialog::OKBtnClick()
     m_state.timerOn = m_ui->CBTimer->isChecked() ? 1 : 0;
     if (m_ui->CBSpeak->isEnabled())
         m_state.speakWords = m_ui->CBSpeak->isChecked() ? 1 : 0;
+    if (m_ui->CBMeanings->isEnabled())
+        m_state.suggestMeanings = m_ui->CBMeanings->isChecked() ? 1 : 0;
     m_state.fontName = m_fontName;
     m_state.fontSize = m_fontSize;
     m_state.fontStyle = m_fontStyle;
@@ -244,6 +261,8 @@ void TGameColorDialog::Button4Click()
     m_state.timerOn = 1;
     m_ui->CBSpeak->setChecked(false);
     m_state.speakWords = 0;
+    m_state.suggestMeanings = 1;
+    m_ui->CBMeanings->setChecked(m_ui->CBMeanings->isEnabled());
     m_state.mode = ModeStandard;
     m_state.wordColumnBase = 67;
     m_state.wordColumnLeft = 67;

@@ -45,6 +45,7 @@ private:
     void Button4Click();
     void showMode(int mode);
     void showSpeechStatus();
+    void showMeaningsSetting();
     void CBSpeakClick(bool checked);
 
     PRG_STAT &m_state;

@@ -4,6 +4,8 @@
 
 #include "forms/file_notices.h"
 
+#include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QPushButton>
@@ -201,9 +203,11 @@ QString nothingToExport(const QString &path)
 } // namespace ImportTexts
 
 TImportDialog::TImportDialog(const QString &path, const WordImport::Result &read,
-                             const QList<FolderImport::Portion> &plan, QWidget *mainWindow)
+                             const QList<FolderImport::Portion> &plan, QWidget *mainWindow, const ImportMeanings &meanings)
     : QDialog(mainWindow)
     , m_ui(std::make_unique<Ui::ImportDialog>())
+    , m_read(read)
+    , m_plan(plan)
 {
     m_ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
@@ -237,22 +241,6 @@ TImportDialog::TImportDialog(const QString &path, const WordImport::Result &read
     }
     m_ui->FileLabel->setText(about.join(u'\n'));
 
-    QTreeWidget *rows = m_ui->RowsList;
-    for (qsizetype i = 0; i < read.entries.size() && i < PreviewRows; ++i) {
-        const WordEntry &entry = read.entries[i];
-        auto *item = new QTreeWidgetItem(rows, {QString::number(entry.line), WordList::ToDictionaryLine(entry)});
-        item->setTextAlignment(0, Qt::AlignRight | Qt::AlignVCenter);
-    }
-    rows->resizeColumnToContents(0);
-    const qsizetype more = read.entries.size() - PreviewRows;
-    const bool faulty = !read.problems.isEmpty();
-    if (faulty)
-        m_ui->RowsLabel->setText(u"Строки без ошибок — так они были бы записаны:"_s);
-    else
-        m_ui->RowsLabel->setText(more > 0 ? u"Первые %1 из %2 так, как они будут записаны:"_s.arg(PreviewRows).arg(
-                                            ImportTexts::words(read.entries.size()))
-                                      : u"Слова так, как они будут записаны:"_s);
-
     for (const WordListProblem &problem : read.problems)
         m_ui->ProblemsList->addItem(ImportTexts::problem(problem));
     const bool faults = !read.problems.isEmpty();
@@ -260,17 +248,21 @@ TImportDialog::TImportDialog(const QString &path, const WordImport::Result &read
     m_ui->ProblemsLabel->setVisible(faults);
     m_ui->ProblemsList->setVisible(faults);
 
-    if (faults) {
-        m_ui->SummaryLabel->setText(u"Пока в файле есть ошибки, слова не добавляются. Исправьте эти строки в файле "
-                                    "и импортируйте его снова."_s);
-    } else if (read.entries.isEmpty()) {
-        m_ui->SummaryLabel->setText(u"В файле нет слов."_s);
-    } else {
-        m_ui->SummaryLabel->setText(u"Будет добавлено %1:\n"_s.arg(ImportTexts::words(read.entries.size()))
-                                    + ImportTexts::plan(plan));
+    // English words only: the dictionary may give them meanings, or the
+    // learner is told which package would.
+    const bool wordsOnly = !faults && SuggestedMeanings::WordsOnly(read.entries);
+    m_offered = wordsOnly && meanings.lookup;
+    if (m_offered) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        m_filled = SuggestedMeanings::Fill(read.entries, meanings.lookup);
+        QApplication::restoreOverrideCursor();
+        m_ui->MeaningsBox->setChecked(meanings.taken);
+        connect(m_ui->MeaningsBox, &QCheckBox::toggled, this, &TImportDialog::showRows);
+    } else if (wordsOnly && !meanings.missing.isEmpty()) {
+        m_ui->MeaningsNote->setText(u"В файле только английские слова. "_s + meanings.missing);
     }
-    m_ui->RowsLabel->setVisible(!read.entries.isEmpty());
-    m_ui->RowsList->setVisible(!read.entries.isEmpty());
+    m_ui->MeaningsBox->setVisible(m_offered);
+    m_ui->MeaningsNote->setVisible(!m_ui->MeaningsNote->text().isEmpty());
 
     m_canImport = !faults && !read.entries.isEmpty();
     m_ui->ImportButton->setEnabled(m_canImport);
@@ -278,6 +270,7 @@ TImportDialog::TImportDialog(const QString &path, const WordImport::Result &read
     m_ui->CancelButton->setDefault(!m_canImport);
     connect(m_ui->ImportButton, &QPushButton::clicked, this, &QDialog::accept);
     connect(m_ui->CancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    showRows();
 }
 
 TImportDialog::~TImportDialog() = default;
@@ -285,4 +278,72 @@ TImportDialog::~TImportDialog() = default;
 bool TImportDialog::canImport() const
 {
     return m_canImport;
+}
+
+QList<WordEntry> TImportDialog::entries() const
+{
+    return m_offered && m_ui->MeaningsBox->isChecked() ? m_filled.entries : m_read.entries;
+}
+
+void TImportDialog::showRows()
+{
+    const bool suggesting = m_offered && m_ui->MeaningsBox->isChecked();
+    const QList<WordEntry> shown = entries();
+    QTreeWidget *rows = m_ui->RowsList;
+    rows->clear();
+    // With meanings from the dictionary every word shows, so that nothing
+    // is imported unseen; a third column tells where the meanings came from.
+    rows->setColumnCount(suggesting ? 3 : 2);
+    if (suggesting)
+        rows->headerItem()->setText(2, u"Значения"_s);
+    const qsizetype count = suggesting ? shown.size() : std::min<qsizetype>(shown.size(), PreviewRows);
+    QList<QTreeWidgetItem *> items;
+    for (qsizetype i = 0; i < count; ++i) {
+        const WordEntry &entry = shown[i];
+        auto *item = new QTreeWidgetItem({QString::number(entry.line), WordList::ToDictionaryLine(entry)});
+        item->setTextAlignment(0, Qt::AlignRight | Qt::AlignVCenter);
+        if (suggesting)
+            item->setText(2, m_filled.suggested[i] ? u"из словаря"_s : u"нет в словаре"_s);
+        items.append(item);
+    }
+    rows->addTopLevelItems(items);
+    rows->resizeColumnToContents(0);
+    if (suggesting)
+        rows->resizeColumnToContents(1);
+
+    const qsizetype more = shown.size() - PreviewRows;
+    if (!m_read.problems.isEmpty())
+        m_ui->RowsLabel->setText(u"Строки без ошибок — так они были бы записаны:"_s);
+    else if (suggesting)
+        m_ui->RowsLabel->setText(u"Все %1 так, как они будут записаны; значения подобраны по англо-русскому словарю:"_s.arg(
+            ImportTexts::words(shown.size())));
+    else
+        m_ui->RowsLabel->setText(more > 0 ? u"Первые %1 из %2 так, как они будут записаны:"_s.arg(PreviewRows).arg(
+                                            ImportTexts::words(shown.size()))
+                                      : u"Слова так, как они будут записаны:"_s);
+
+    // The words without meanings by name; a long list ends with how many
+    // more the list marks.
+    constexpr qsizetype NamedUnknown = 30;
+    QString unknown;
+    if (suggesting && !m_filled.unknown.isEmpty()) {
+        unknown = u"Нет в словаре, будут записаны без значений (%1): "_s.arg(m_filled.unknown.size())
+                  + m_filled.unknown.mid(0, NamedUnknown).join(u", "_s);
+        const qsizetype rest = m_filled.unknown.size() - NamedUnknown;
+        unknown += rest > 0 ? u" и ещё %1, они отмечены в списке."_s.arg(rest) : u"."_s;
+    }
+    m_ui->UnknownLabel->setText(unknown);
+    m_ui->UnknownLabel->setVisible(!unknown.isEmpty());
+
+    if (!m_read.problems.isEmpty()) {
+        m_ui->SummaryLabel->setText(u"Пока в файле есть ошибки, слова не добавляются. Исправьте эти строки в файле "
+                                    "и импортируйте его снова."_s);
+    } else if (m_read.entries.isEmpty()) {
+        m_ui->SummaryLabel->setText(u"В файле нет слов."_s);
+    } else {
+        m_ui->SummaryLabel->setText(u"Будет добавлено %1:\n"_s.arg(ImportTexts::words(m_read.entries.size()))
+                                    + ImportTexts::plan(m_plan));
+    }
+    m_ui->RowsLabel->setVisible(!m_read.entries.isEmpty());
+    m_ui->RowsList->setVisible(!m_read.entries.isEmpty());
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "import/folder_import.h"
+#include "import/suggested_meanings.h"
 #include "import/word_import.h"
 
 #include <QDialog>
@@ -11,11 +12,26 @@ namespace Ui {
 class ImportDialog;
 }
 
+// Meanings for a list of English words only: where they come from (nothing
+// when no dictionary is installed, and then `missing` says which package
+// brings one), and whether they are taken at first.
+struct ImportMeanings
+{
+    SuggestedMeanings::Lookup lookup;
+    bool taken = true;
+    QString missing;
+};
+
 // The preview of an import: what file was read and how, the first words as
 // they will be stored, how many words go into which dictionaries, and every
 // line that cannot be imported with the reason. "Импортировать" is offered
 // only when the file holds words and no faults: a file is imported whole or
 // not at all.
+//
+// A list of English words only may take its meanings from the dictionary:
+// then every word is shown as it will be stored, suggested meanings marked,
+// and the words the dictionary does not know are named, so that nothing is
+// imported the learner has not seen.
 class TImportDialog : public QDialog
 {
     Q_OBJECT
@@ -24,14 +40,22 @@ public:
     static constexpr int PreviewRows = 10;
 
     TImportDialog(const QString &path, const WordImport::Result &read, const QList<FolderImport::Portion> &plan,
-                  QWidget *mainWindow);
+                  QWidget *mainWindow, const ImportMeanings &meanings = ImportMeanings());
     ~TImportDialog() override;
 
     bool canImport() const;
+    // The words "Импортировать" adds: as read, or with the meanings shown.
+    QList<WordEntry> entries() const;
 
 private:
+    void showRows();
+
     std::unique_ptr<Ui::ImportDialog> m_ui;
+    WordImport::Result m_read;
+    QList<FolderImport::Portion> m_plan;
     bool m_canImport = false;
+    bool m_offered = false;
+    SuggestedMeanings::Filled m_filled;
 };
 
 // The learner's words for what the importer found.

@@ -100,6 +100,7 @@ TForm1::TForm1(ProcessObjects &objects, QWidget *parent)
     setUpTray(icon);
     setUpGameTab();
     setUpDictionariesTab();
+    setUpDictionaryArticle();
     setUpAboutTab();
     setUpPronunciation();
     FormCreate();

@@ -108,6 +108,10 @@ public:
     void SpeakActiveWord();
     Speech *speech() const { return m_speech; }
 
+    // "Словарная статья" in the list's menu: the dictionary article of the
+    // selected row's English word.
+    void ShowSelectedArticle();
+
     // GameHost.
     void ResetBoardView() override;
     void PaintColumn(int column, bool highlighted) override;
@@ -159,6 +163,7 @@ private:
     void setUpAboutTab();
     void setUpTray(const QIcon &icon);
     void setUpPronunciation();
+    void setUpDictionaryArticle();
     void updatePronounceItems();
     void startPronunciationIfOn();
     bool dragEvent(QEvent *event);

@@ -12,7 +12,9 @@
 #include "forms/message_box.h"
 #include "import/csv_export.h"
 #include "import/folder_import.h"
+#include "import/suggested_meanings.h"
 #include "import/word_import.h"
+#include "lexicon/lexicon.h"
 #include "ui_main_form.h"
 
 #include <QApplication>
@@ -69,14 +71,27 @@ void TForm1::ImportFile(const QString &path)
     });
     const QList<FolderImport::Portion> plan =
         read.problems.isEmpty() ? import.Plan(read.entries.size()) : QList<FolderImport::Portion>();
+    // A list of English words only may take meanings from the dictionary,
+    // which opens only for such a list.
+    ImportMeanings meanings;
+    if (read.problems.isEmpty() && SuggestedMeanings::WordsOnly(read.entries)) {
+        const auto lexicon = Lexicon::shared();
+        if (lexicon->state() == Lexicon::State::Ready)
+            meanings.lookup = [lexicon](const QString &word) { return lexicon->lookup(word).meanings; };
+        else
+            meanings.missing = lexicon->problem();
+        meanings.taken = state.suggestMeanings == 1;
+    }
+    QList<WordEntry> entries;
     {
-        TImportDialog preview(path, read, plan, this);
+        TImportDialog preview(path, read, plan, this, meanings);
         if (preview.exec() != QDialog::Accepted || !preview.canImport())
             return;
+        entries = preview.entries();
     }
 
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool imported = import.Run(WordList::ToDictionaryLines(read.entries));
+    const bool imported = import.Run(WordList::ToDictionaryLines(entries));
     QApplication::restoreOverrideCursor();
     if (!imported) {
         MessageBoxes::information(

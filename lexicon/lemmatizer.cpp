@@ -2,6 +2,8 @@
 
 #include <QDir>
 
+#include <limits>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -59,6 +61,7 @@ Lemmatizer::Lemmatizer(const QString &folder)
         m_index[slot(part)] = SortedLines(dir.filePath(u"index."_s + suffix));
         m_exceptions[slot(part)] = SortedLines(dir.filePath(suffix + u".exc"_s));
     }
+    m_senseCounts = SortedLines(dir.filePath(u"cntlist.rev"_s));
 }
 
 bool Lemmatizer::isOpen() const
@@ -101,6 +104,32 @@ int Lemmatizer::taggedSenseCount(const QString &word, PartOfSpeech part) const
         return 0;
     const int count = fields[at].toInt(&ok);
     return ok && count >= 0 ? count : 0;
+}
+
+int Lemmatizer::usageCount(const QString &word, PartOfSpeech part) const
+{
+    // Lines "lemma%type:file:id:head:id sense_number count"; the type is
+    // 1 noun, 2 verb, 3 adjective, 4 adverb, 5 adjective satellite.
+    const QByteArray prefix = wordNetKey(word) + '%';
+    if (prefix.size() == 1)
+        return 0;
+    qint64 total = 0;
+    for (const QByteArrayView line : m_senseCounts.linesStartingWith(prefix)) {
+        if (line.size() <= prefix.size())
+            continue;
+        const char type = line[prefix.size()];
+        const bool matches = (part == PartOfSpeech::Noun && type == '1') || (part == PartOfSpeech::Verb && type == '2')
+                             || (part == PartOfSpeech::Adjective && (type == '3' || type == '5'))
+                             || (part == PartOfSpeech::Adverb && type == '4');
+        const qsizetype lastSpace = line.lastIndexOf(' ');
+        if (!matches || lastSpace < 0)
+            continue;
+        bool ok = false;
+        const int count = line.sliced(lastSpace + 1).trimmed().toInt(&ok);
+        if (ok && count > 0)
+            total += count;
+    }
+    return int(std::min<qint64>(total, std::numeric_limits<int>::max()));
 }
 
 QStringList Lemmatizer::baseForms(const QString &word) const

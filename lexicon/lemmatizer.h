@@ -13,7 +13,7 @@
 // when WordNet's index knows it. Reads the files of Debian's wordnet-base
 // in place (the folder WNSEARCHDIR names, else /usr/share/wordnet).
 //
-// Opening maps eight files and reads nothing; every call is const and needs
+// Opening maps nine files and reads nothing; every call is const and needs
 // no lock, so one lemmatizer serves several threads. Without WordNet every
 // word is its own base word and none is known.
 class Lemmatizer
@@ -45,13 +45,19 @@ public:
     bool knows(const QString &word, PartOfSpeech part) const;
 
     // How many of the word's senses as this part of speech WordNet counted
-    // in its tagged texts: a measure of how common that use is. -1 when
-    // WordNet does not know the word as that part.
+    // in its tagged texts. -1 when WordNet does not know the word as that
+    // part.
     int taggedSenseCount(const QString &word, PartOfSpeech part) const;
+
+    // How often WordNet's tagged texts use the word as this part of speech:
+    // the counts of all its senses in cntlist.rev ("run": 29 as a noun,
+    // 268 as a verb). 0 when never.
+    int usageCount(const QString &word, PartOfSpeech part) const;
 
 private:
     QByteArrayView indexLine(const QByteArray &key, PartOfSpeech part) const;
 
     std::array<SortedLines, 4> m_index;
     std::array<SortedLines, 4> m_exceptions;
+    SortedLines m_senseCounts;
 };

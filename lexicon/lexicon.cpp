@@ -23,9 +23,9 @@ constexpr int SensesOfFirstPart = 3;
 constexpr int SensesOfOtherParts = 2;
 // How many pointers from article to article are followed.
 constexpr int MaxDepth = 3;
-// The rank of a part of speech WordNet does not count: above its rare uses
-// (one tagged sense: the article decides), below its common ones.
-constexpr int UncountedPartScore = 1;
+// Uses in WordNet's texts by which a part of speech must outnumber an
+// earlier one, beyond half as many again, to go first.
+constexpr int ClearMargin = 3;
 
 // Dictionary names that say English to Russian; Mueller's first.
 bool isEnglishRussian(const QString &name)
@@ -46,6 +46,39 @@ QStringList dictionaryNames(const QString &folder)
         return a.startsWith(u"mueller") && !b.startsWith(u"mueller");
     });
     return names;
+}
+
+// A sense of a region or a style the learner rarely wants ("_ам. житель",
+// "_уст. ...", "_attr. домашний"): its text starts with such a label, after
+// its part of speech. Labels of a trade ("_анат. печень") mark nothing: the
+// meaning is as much the word's.
+bool isMarked(QStringView text)
+{
+    static const QStringList marks{u"_ам."_s,   u"_уст."_s,  u"_поэт."_s, u"_редк."_s,    u"_диал."_s, u"_шотл."_s,
+                                   u"_ирл."_s,  u"_австрал."_s, u"_инд."_s, u"_арх."_s, u"_attr."_s, u"_жарг."_s};
+    static const QStringList partLabels{u"_n."_s, u"_v."_s, u"_a."_s, u"_adv."_s};
+    text = text.trimmed();
+    while (text.startsWith(u'[')) {
+        const qsizetype end = text.indexOf(u']');
+        if (end < 0)
+            return false;
+        text = text.sliced(end + 1).trimmed();
+    }
+    for (const QString &label : partLabels) {
+        if (text.startsWith(label))
+            text = text.sliced(label.size()).trimmed();
+    }
+    return std::any_of(marks.begin(), marks.end(), [&](const QString &mark) { return text.startsWith(mark); });
+}
+
+// Articles one after the other, a blank line between them.
+QString joinArticles(QStringList articles)
+{
+    for (QString &article : articles) {
+        while (!article.isEmpty() && article.back().isSpace())
+            article.chop(1);
+    }
+    return articles.join(u"\n\n");
 }
 
 QString lookupKey(const QString &word)
@@ -197,6 +230,7 @@ Lexicon::Meanings Lexicon::meaningsOf(const Query &query, int depth, QStringList
     std::stable_sort(articles.begin(), articles.end(), [&](const Article &a, const Article &b) {
         return a.headword() == query.spelling && b.headword() != query.spelling;
     });
+    const bool spellingFound = articles.first().headword() == query.spelling;
     result.headword = articles.first().headword();
     for (const Article &article : std::as_const(articles)) {
         if (result.transcription.isEmpty())
@@ -208,8 +242,15 @@ Lexicon::Meanings Lexicon::meaningsOf(const Query &query, int depth, QStringList
     {
         QString partOfSpeech;
         int score = 0;
+        bool counted = false;
+        bool demoted = false;
+        // Meanings only from the articles it points to.
+        bool borrowed = true;
         bool plural = false;
+        // Whether some sense has no label of region, style or trade.
+        bool plain = false;
         QList<QStringList> senses;
+        QList<QStringList> marked;
     };
     QList<Group> groups;
     Meanings followed;
@@ -240,11 +281,9 @@ Lexicon::Meanings Lexicon::meaningsOf(const Query &query, int depth, QStringList
                 Group group;
                 group.partOfSpeech = sense.partOfSpeech;
                 const auto part = wordNetPart(sense.partOfSpeech);
-                // WordNet counts only nouns, verbs, adjectives and adverbs;
-                // a pronoun or preposition ("nobody", "about") comes before
-                // their rare uses.
-                group.score = part ? std::max(0, m_lemmatizer.taggedSenseCount(article.headword(), *part))
-                                   : UncountedPartScore;
+                group.counted = part.has_value();
+                group.score = part ? m_lemmatizer.usageCount(article.headword(), *part) : 0;
+                group.demoted = spellingFound && article.headword() != query.spelling;
                 groups.append(group);
             }
             QStringList meanings = ShortMeanings::fromSense(sense.text);
@@ -262,6 +301,8 @@ Lexicon::Meanings Lexicon::meaningsOf(const Query &query, int depth, QStringList
                 }
             } else {
                 ownMeanings += meanings.size();
+                if (!meanings.isEmpty())
+                    groups.last().borrowed = false;
             }
             if (meanings.isEmpty())
                 continue;
@@ -271,34 +312,64 @@ Lexicon::Meanings Lexicon::meaningsOf(const Query &query, int depth, QStringList
             if (query.pluralAsked && sense.text.startsWith(u"_pl.")) {
                 group.plural = true;
                 group.senses.prepend(meanings);
+            } else if (isMarked(sense.text)) {
+                group.marked.append(meanings);
             } else {
                 group.senses.append(meanings);
             }
         }
     }
+    // Senses of a region or a style ("_ам. житель") follow the plain ones
+    // of their part.
+    for (Group &group : groups) {
+        group.plain = !group.senses.isEmpty();
+        group.senses.append(group.marked);
+    }
 
-    // Of several groups of one part of speech ("die": "штамповать" and
-    // "умереть"), the one with the most senses is the common one; the
-    // others follow all parts.
+    // Of several groups of one part of speech from different homonyms or
+    // articles, the first is the common one ("hope": "надежда" before
+    // "залив"), unless a later one is far richer ("die": "умереть" after
+    // "штамповать"). The others follow all parts.
+    const auto farRicher = [](const Group &a, const Group &b) {
+        if (a.plain != b.plain)
+            return a.plain;
+        return a.senses.size() >= 3 * b.senses.size() && a.senses.size() >= b.senses.size() + 3;
+    };
     for (qsizetype i = 0; i < groups.size(); ++i) {
         for (qsizetype j = 0; j < groups.size(); ++j) {
-            if (i != j && groups[i].partOfSpeech == groups[j].partOfSpeech
-                && (groups[j].senses.size() > groups[i].senses.size()
-                    || (groups[j].senses.size() == groups[i].senses.size() && j < i))) {
-                groups[i].score = -1;
+            if (i == j || groups[i].partOfSpeech != groups[j].partOfSpeech)
+                continue;
+            if (j < i ? !farRicher(groups[i], groups[j]) : farRicher(groups[j], groups[i])) {
+                groups[i].demoted = true;
                 break;
             }
         }
     }
-    // The part of speech WordNet finds most used comes first, so that "run"
-    // offers "бежать" before "бег"; equal ones keep the article's order.
-    std::stable_sort(groups.begin(), groups.end(), [](const Group &a, const Group &b) {
+    // The article's order, unless WordNet's texts use a later part of
+    // speech clearly more: "run" offers "бежать" before "бег". A part whose
+    // meanings all come from another article ("tired": "_p-p. от tire")
+    // follows the word's own meanings ("усталый").
+    const auto clearlyBefore = [](const Group &a, const Group &b) {
         if (a.plural != b.plural)
             return a.plural;
-        return a.score > b.score;
-    });
+        if (a.demoted != b.demoted)
+            return b.demoted;
+        if (a.borrowed != b.borrowed)
+            return b.borrowed;
+        // A numeral or pronoun keeps its place: WordNet does not count it.
+        return a.counted && b.counted && a.score >= b.score + b.score / 2 + ClearMargin;
+    };
+    QList<Group> ranked;
+    while (!groups.isEmpty()) {
+        qsizetype best = 0;
+        for (qsizetype i = 1; i < groups.size(); ++i) {
+            if (clearlyBefore(groups[i], groups[best]))
+                best = i;
+        }
+        ranked.append(groups.takeAt(best));
+    }
     bool first = true;
-    for (const Group &group : std::as_const(groups)) {
+    for (const Group &group : std::as_const(ranked)) {
         if (group.senses.isEmpty())
             continue;
         const int senseCount = first ? SensesOfFirstPart : SensesOfOtherParts;
@@ -310,9 +381,10 @@ Lexicon::Meanings Lexicon::meaningsOf(const Query &query, int depth, QStringList
     // ради") means what those phrases say.
     if (result.meanings.isEmpty() && followed.headword.isEmpty()) {
         for (const Article &article : std::as_const(articles)) {
-            for (const Article::Sense &sense : article.senses())
-                appendNew(result.meanings, ShortMeanings::fromPhrases(sense.text, article.headword()).mid(0, MeaningsPerSense),
-                          MaxMeanings);
+            if (!article.senses().isEmpty()) {
+                const QStringList phrases = ShortMeanings::fromPhrases(article.senses().first().text, article.headword());
+                appendNew(result.meanings, phrases.mid(0, MeaningsPerSense), MaxMeanings);
+            }
         }
     }
 
@@ -361,13 +433,13 @@ LookupResult Lexicon::lookup(const QString &word) const
         result.headword = meanings.headword;
         result.transcription = meanings.transcription;
         result.meanings = meanings.meanings;
-        result.article = articles.join(u"\n\n");
+        result.article = joinArticles(articles);
         return result;
     }
     if (!firstFound.articles.isEmpty()) {
         result.headword = firstFound.headword;
         result.transcription = firstFound.transcription;
-        result.article = firstFound.articles.join(u"\n\n");
+        result.article = joinArticles(firstFound.articles);
     }
     return result;
 }

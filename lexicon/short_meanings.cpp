@@ -112,7 +112,7 @@ QString cleanItem(QString item)
         if (isLatin(c) || c.isDigit() || c == u'=' || c == u'/' || c == u'&' || c == QChar::ReplacementCharacter)
             return {};
     }
-    if (item.contains(u"см.") || item.contains(u"тж.") || isRemark(item))
+    if (item.contains(u"см.") || item.contains(u"тж."))
         return {};
     return item;
 }
@@ -124,16 +124,26 @@ namespace ShortMeanings {
 QStringList fromSense(const QString &senseText)
 {
     QStringList meanings;
-    const QString text = withoutBrackets(senseText);
+    // A word before a transcription tells how it is said: "_поэт. часто
+    // [waɪnd]" is no meaning.
+    static const QRegularExpression pronunciation(uR"([^,;()\[\]]*[\x{0400}-\x{04FF}][^,;()\[\]]*\[[^\]]*\])"_s);
+    QString text = senseText;
+    text.remove(pronunciation);
+    text = withoutBrackets(text);
     for (const QString &rawSegment : text.split(u';')) {
         const QString segment = withoutLabels(rawSegment);
         // The first English example ends the meanings; so does an
         // explanation leading to one ("употр. как глагол-связка: ...").
         if (hasLatin(segment) || segment.contains(u':'))
             break;
-        for (const QString &rawItem : segment.split(u',')) {
+        const QStringList items = segment.split(u',');
+        // "модальный, недостаточный глагол" is one remark, not two meanings;
+        // "противительный союз а, но" a remark and a meaning.
+        if (isRemark(items.last()))
+            continue;
+        for (const QString &rawItem : items) {
             const QString item = cleanItem(rawItem);
-            if (!item.isEmpty() && !meanings.contains(item, Qt::CaseInsensitive))
+            if (!item.isEmpty() && !isRemark(item) && !meanings.contains(item, Qt::CaseInsensitive))
                 meanings.append(item);
         }
     }
@@ -164,7 +174,8 @@ std::optional<Reference> referenceOf(const QString &senseText)
 QStringList fromPhrases(const QString &senseText, const QString &headword)
 {
     QStringList meanings;
-    for (const QString &segment : withoutLabels(withoutBrackets(senseText)).split(u';')) {
+    // Only a phrase that opens the sense: later ones are examples.
+    for (const QString &segment : withoutLabels(withoutBrackets(senseText)).split(u';').mid(0, 1)) {
         // The phrase is the Latin part, its translation what follows the
         // last Latin letter.
         qsizetype lastLatin = segment.size() - 1;
@@ -177,9 +188,6 @@ QStringList fromPhrases(const QString &senseText, const QString &headword)
             if (!item.isEmpty() && !meanings.contains(item, Qt::CaseInsensitive))
                 meanings.append(item);
         }
-        // Later phrases are examples of the first.
-        if (!meanings.isEmpty())
-            break;
     }
     return meanings;
 }

@@ -30,7 +30,8 @@ struct Reference
 std::optional<Reference> referenceOf(const QString &senseText);
 
 // For a word used only in phrases ("for the sake of ради"): the Russian of
-// the sense's first phrase that holds the headword and ends in Russian.
+// the phrase that opens the sense, when it holds the headword and ends in
+// Russian.
 QStringList fromPhrases(const QString &senseText, const QString &headword);
 
 } // namespace ShortMeanings

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QList>
 #include <QString>
 
 #include <memory>
@@ -26,7 +27,13 @@ public:
     // without the line break; a null view when there is none.
     QByteArrayView find(QByteArrayView key) const;
 
+    // Every line that starts with `prefix`, whole, in file order.
+    QList<QByteArrayView> linesStartingWith(QByteArrayView prefix) const;
+
 private:
+    // The start of the first line whose key is not below `key` by bytes.
+    qsizetype lowerBound(QByteArrayView key) const;
+
     std::shared_ptr<QFile> m_file;
     QByteArray m_bytes;
     bool m_open = false;

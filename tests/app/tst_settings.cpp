@@ -75,6 +75,7 @@ private:
             {u"START_FIELDS"_s, 80},
             {u"START_FIELDS1"_s, 190},
             {u"SPEAK_WORDS"_s, 1},
+            {u"SUGGEST_MEANINGS"_s, 0},
         };
     }
 
@@ -125,6 +126,7 @@ private Q_SLOTS:
         QCOMPARE(state.meaningColumnBase, 169);
         QCOMPARE(state.meaningColumnLeft, 169);
         QCOMPARE(state.speakWords, 0);
+        QCOMPARE(state.suggestMeanings, 1);
         QCOMPARE(state.defaultDictDir, defaultFolder());
         QCOMPARE(state.dictDir, defaultFolder());
         QCOMPARE(loaded.speed, std::nullopt);
@@ -169,6 +171,7 @@ private Q_SLOTS:
             state.wordColumnLeft = 90;
             state.meaningColumnLeft = 200;
             state.speakWords = 1;
+            state.suggestMeanings = 0;
             SaveSettings(state, registry, 9000, loaded.library);
         }
         PRG_STAT state;
@@ -191,6 +194,7 @@ private Q_SLOTS:
         QCOMPARE(state.meaningColumnBase, 200);
         QCOMPARE(state.meaningColumnLeft, 200);
         QCOMPARE(state.speakWords, 1);
+        QCOMPARE(state.suggestMeanings, 0);
         registry.OpenKey(INIT::RootKey, true);
         QCOMPARE(registry.ReadString(u"FIRST_LANCH"_s), u"NO"_s);
         QCOMPARE(registry.ReadInteger(u"SPEAK_WORDS"_s), 1);
@@ -256,6 +260,7 @@ private Q_SLOTS:
         QCOMPARE(state.meaningColumnBase, is("START_FIELDS1") ? 169 : 190);
         QCOMPARE(state.meaningColumnLeft, state.meaningColumnBase);
         QCOMPARE(state.speakWords, is("SPEAK_WORDS") ? 0 : 1);
+        QCOMPARE(state.suggestMeanings, is("SUGGEST_MEANINGS") ? 1 : 0);
     }
 
     // A value no control can show takes its default; the edges of each
@@ -290,6 +295,8 @@ private Q_SLOTS:
         row("SPEAK_WORDS", 2, false);
         row("SPEAK_WORDS", -1, false);
         row("SPEAK_WORDS", 1, true);
+        row("SUGGEST_MEANINGS", 2, false);
+        row("SUGGEST_MEANINGS", 0, true);
     }
 
     void outOfRangeKeepsItsDefault()
@@ -315,6 +322,7 @@ private Q_SLOTS:
             {u"START_FIELDS"_s, {state.wordColumnLeft, defaults.wordColumnLeft}},
             {u"START_FIELDS1"_s, {state.meaningColumnLeft, defaults.meaningColumnLeft}},
             {u"SPEAK_WORDS"_s, {state.speakWords, defaults.speakWords}},
+            {u"SUGGEST_MEANINGS"_s, {state.suggestMeanings, defaults.suggestMeanings}},
         };
         const auto [value, fallback] = readBack.at(name);
         const qint64 asStored = name.contains(u"COLOR"_s) ? qint64(quint32(stored)) : qint64(stored);

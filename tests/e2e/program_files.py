@@ -12,7 +12,7 @@ import codecs
 ROOT_VALUES = (
     "DEFAULT_DICT_DIR", "DEFAULT_DICT", "FIRST_LANCH", "DEFAULT_MODE", "DEFAULT_SPEED", "DEFAULT_BGCOLOR",
     "DEFAULT_ACOLOR", "DEFAULT_PCOLOR", "TIMER", "FONT_NAME", "FONT_SIZE", "START_FIELDS", "START_FIELDS1",
-    "SPEAK_WORDS",
+    "SPEAK_WORDS", "SUGGEST_MEANINGS",
 )
 
 # Windows-1251 byte <-> character. Byte 0x98 has no character in the code

@@ -1,10 +1,16 @@
 #include "app/program_state.h"
 #include "forms/add_dialog.h"
+#include "forms/article_dialog.h"
+#include "forms/message_box.h"
+#include "modal_answer.h"
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QToolTip>
 
@@ -51,7 +57,18 @@ class TestAddDialog : public QObject
 {
     Q_OBJECT
 
+    QTemporaryDir m_noDictionary;
+
+    // The dictionary the editor finds: Debian's mueller7-dict, installed by
+    // tools/dev.sh, or none.
+    void useDictionary(bool installed)
+    {
+        qputenv("LEXOMAT_DICTD_DIR", installed ? QByteArray("/usr/share/dictd") : m_noDictionary.path().toLocal8Bit());
+    }
+
 private Q_SLOTS:
+    // The editor as it is without a dictionary, unless a test installs one.
+    void init() { useDictionary(false); }
     void form()
     {
         PRG_STAT state;
@@ -353,6 +370,171 @@ private Q_SLOTS:
         QCOMPARE(field(dialog, 3)->text(), QString());
         button(dialog, u"Button1"_s)->click();
         QCOMPARE(lines, QStringList{u"run,бежать мчаться,"_s});
+    }
+
+    // Off, or without the dictionary package, the editor is the plain one:
+    // the same widgets in the same places, and no list drops.
+    void plainWithoutSuggestions_data()
+    {
+        QTest::addColumn<bool>("installed");
+        QTest::addColumn<int>("setting");
+        QTest::newRow("setting off") << true << 0;
+        QTest::newRow("package missing") << false << 1;
+    }
+    void plainWithoutSuggestions()
+    {
+        QFETCH(bool, installed);
+        QFETCH(int, setting);
+        const auto layout = [](QWidget &dialog) {
+            QStringList widgets;
+            for (const QWidget *child : dialog.findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+                const QRect at = child->geometry();
+                widgets << u"%1 %2,%3 %4x%5"_s.arg(child->objectName()).arg(at.x()).arg(at.y()).arg(at.width()).arg(at.height());
+            }
+            return widgets;
+        };
+        PRG_STAT plainState;
+        plainState.suggestMeanings = 0;
+        QStringList plainLines;
+        TAddDialog plain(plainState, plainLines, nullptr);
+
+        useDictionary(installed);
+        PRG_STAT state;
+        state.suggestMeanings = setting;
+        QStringList lines;
+        TAddDialog dialog(state, lines, nullptr);
+        dialog.show();
+        dialog.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        QCOMPARE(layout(dialog), layout(plain));
+        QTest::keyClicks(field(dialog, 1), u"thoroughly"_s);
+        QTest::keyClick(field(dialog, 1), Qt::Key_Tab);
+        QTest::keyClick(field(dialog, 2), Qt::Key_Down);
+        QTest::keyClick(field(dialog, 2), Qt::Key_F2);
+        QCOMPARE(QApplication::activeModalWidget(), nullptr);
+        QTest::keyClick(field(dialog, 2), Qt::Key_Return);
+        QCOMPARE(lines, QStringList{u"thoroughly,"_s});
+    }
+
+    // The learner types the word, then takes meanings with the keyboard
+    // alone: the list drops from the first empty meaning field, Enter takes
+    // the highlighted meaning and the next empty field drops the rest.
+    void takesMeaningsWithTheKeyboard_data()
+    {
+        QTest::addColumn<QString>("word");
+        QTest::addColumn<QString>("heading");
+        QTest::addColumn<QList<int>>("downs");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("thoroughly: the fourth, then the fourth of the rest")
+            << u"thoroughly"_s << u"thoroughly [ˈθʌrəlɪ]"_s << QList<int>{3, 3} << u"thoroughly,основательно,тщательно,"_s;
+        QTest::newRow("an inflected form")
+            << u"houses"_s << u"houses → house [haʊs]"_s << QList<int>{0, 0} << u"houses,дом,жилище,"_s;
+        QTest::newRow("a form that points to its base word")
+            << u"went"_s << u"went → go [gəʊ]"_s << QList<int>{0, 1, 0} << u"went,идти,быть в движении,ходить,"_s;
+    }
+    void takesMeaningsWithTheKeyboard()
+    {
+        QFETCH(QString, word);
+        QFETCH(QString, heading);
+        QFETCH(QList<int>, downs);
+        QFETCH(QString, stored);
+        useDictionary(true);
+        PRG_STAT state;
+        QStringList lines;
+        TAddDialog dialog(state, lines, nullptr);
+        dialog.show();
+        dialog.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        auto *list = dialog.findChild<QListWidget *>(u"Suggestions"_s);
+        QVERIFY(list && !list->isVisible());
+        QTest::keyClicks(field(dialog, 1), word);
+        QTest::keyClick(field(dialog, 1), Qt::Key_Tab);
+        QCOMPARE(dialog.findChild<QLabel *>(u"Transcription"_s)->text(), heading);
+        for (qsizetype i = 0; i < downs.size(); ++i) {
+            QLineEdit *meaning = field(dialog, int(i) + 2);
+            QCOMPARE(QApplication::focusWidget(), meaning);
+            QVERIFY(list->isVisible());
+            QVERIFY(meaning->text().isEmpty()); // nothing is filled unasked
+            for (int d = 0; d < downs[i]; ++d)
+                QTest::keyClick(meaning, Qt::Key_Down);
+            QTest::keyClick(meaning, Qt::Key_Return);
+            QVERIFY(dialog.isVisible());
+        }
+        if (downs.size() < 3) {
+            // Escape closes the list, not the dialog; Enter then confirms.
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+            QVERIFY(!list->isVisible());
+            QVERIFY(dialog.isVisible());
+        }
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(lines, QStringList{stored});
+        for (const QString &meaning : lines.first().split(u','))
+            QVERIFY(meaning.size() <= 35);
+    }
+
+    // Typed text wins: typing closes the list and the typed text is what is
+    // stored; a click takes a meaning as Enter does.
+    void typedTextWinsAndClicksTake()
+    {
+        useDictionary(true);
+        PRG_STAT state;
+        QStringList lines;
+        TAddDialog dialog(state, lines, nullptr);
+        dialog.show();
+        dialog.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        auto *list = dialog.findChild<QListWidget *>(u"Suggestions"_s);
+        QTest::keyClicks(field(dialog, 1), u"run"_s);
+        // A pause after the last key is enough to look the word up.
+        QTRY_COMPARE(dialog.findChild<QLabel *>(u"Transcription"_s)->text(), u"run [rʌn]"_s);
+        QTest::keyClick(field(dialog, 1), Qt::Key_Tab);
+        QVERIFY(list->isVisible());
+        QCOMPARE(list->item(0)->text(), u"бежать"_s);
+        type(field(dialog, 2), u"мчаться"_s);
+        QVERIFY(!list->isVisible());
+        QTest::keyClick(field(dialog, 2), Qt::Key_Tab);
+        QVERIFY(list->isVisible());
+        const QString second = list->item(1)->text();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(1)).center());
+        QCOMPARE(field(dialog, 3)->text(), second);
+        QCOMPARE(QApplication::focusWidget(), field(dialog, 4));
+        button(dialog, u"Button1"_s)->click();
+        QCOMPARE(lines, QStringList{u"run,мчаться,"_s + second + u","_s});
+    }
+
+    // F2, or the button under the word, shows the whole article; a word the
+    // dictionary lacks is said so.
+    void showsTheArticle()
+    {
+        useDictionary(true);
+        PRG_STAT state;
+        QStringList lines;
+        TAddDialog dialog(state, lines, nullptr);
+        dialog.show();
+        dialog.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        QTest::keyClicks(field(dialog, 1), u"went"_s);
+        QString shown;
+        answerNextModal<ArticleDialog>([&](ArticleDialog *article) {
+            shown = article->findChild<QLabel *>(u"Heading"_s)->text() + u'\n'
+                    + article->findChild<QPlainTextEdit *>(u"ArticleText"_s)->toPlainText();
+            article->close();
+        });
+        QTest::keyClick(field(dialog, 1), Qt::Key_F2);
+        QVERIFY2(shown.startsWith(u"went → go [gəʊ]\nwent\n"_s), qPrintable(shown));
+        QVERIFY(shown.contains(u"идти, ходить"_s));
+
+        QStringList messages;
+        MessageBoxes::setHandler([&](const QString &, const QString &text) { messages << text; });
+        dialog.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        field(dialog, 1)->setText(u"zzxq"_s);
+        button(dialog, u"BArticle"_s)->setEnabled(true);
+        QTest::keyClick(field(dialog, 1), Qt::Key_F2);
+        MessageBoxes::setHandler({});
+        QCOMPARE(messages, QStringList{u"Слова «zzxq» нет в словаре."_s});
+        QCOMPARE(dialog.findChild<QLabel *>(u"Transcription"_s)->text(), u"Нет в словаре"_s);
+        QVERIFY(!button(dialog, u"BArticle"_s)->isEnabled());
     }
 };
 

@@ -14,6 +14,8 @@
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QStandardPaths>
+#include <QScopeGuard>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <tuple>
@@ -146,7 +148,7 @@ private Q_SLOTS:
         dialog.show();
 
         QCOMPARE(dialog.windowTitle(), u"Настройки"_s);
-        QCOMPARE(dialog.size(), QSize(312, 377));
+        QCOMPARE(dialog.size(), QSize(312, 401));
         QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
         QCOMPARE(dialog.pos(), QPoint(240, 110));
         QCOMPARE(dialog.font().family(), u"MS Sans Serif"_s);
@@ -185,7 +187,7 @@ private Q_SLOTS:
         } while (w != child(dialog, u"OKBtn"_s));
         QCOMPARE(order, (QStringList{u"OKBtn"_s, u"CancelBtn"_s, u"Button4"_s, u"RadioButton2"_s, u"RadioButton1"_s,
                                      u"Button1"_s, u"Button2"_s, u"Button3"_s, u"RadioButton3"_s, u"CBTimer"_s,
-                                     u"Button5"_s, u"CBSpeak"_s}));
+                                     u"Button5"_s, u"CBSpeak"_s, u"CBMeanings"_s}));
     }
 
     void loadsTheProgramState_data()
@@ -532,6 +534,59 @@ private Q_SLOTS:
         }
         for (const QString &name : {u"OKBtn"_s, u"CancelBtn"_s, u"Button4"_s})
             QVERIFY(child(dialog, name)->geometry().top() > frame.bottom());
+    }
+
+    // "Значения из словаря": on by default; without a dictionary the box
+    // cannot be ticked and names the package that brings one, and the
+    // stored choice stays for the day it is installed.
+    void meaningsSetting_data()
+    {
+        QTest::addColumn<bool>("installed");
+        QTest::addColumn<int>("stored");
+        QTest::addColumn<bool>("tick");
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("OK keeps it on") << true << 1 << true << u"OKBtn"_s << 1;
+        QTest::newRow("OK turns it off") << true << 1 << false << u"OKBtn"_s << 0;
+        QTest::newRow("OK turns it on") << true << 0 << true << u"OKBtn"_s << 1;
+        QTest::newRow("Отмена drops a change") << true << 1 << false << u"CancelBtn"_s << 1;
+        QTest::newRow("Сброс turns it on") << true << 0 << false << u"Button4"_s << 1;
+        QTest::newRow("no dictionary: off stays off") << false << 0 << false << u"OKBtn"_s << 0;
+        QTest::newRow("no dictionary: on stays on") << false << 1 << false << u"OKBtn"_s << 1;
+    }
+    void meaningsSetting()
+    {
+        QFETCH(bool, installed);
+        QFETCH(int, stored);
+        QFETCH(bool, tick);
+        QFETCH(QString, button);
+        QFETCH(int, expected);
+        QTemporaryDir empty;
+        if (!installed)
+            qputenv("LEXOMAT_DICTD_DIR", empty.path().toLocal8Bit());
+        const auto restore = qScopeGuard([] { qunsetenv("LEXOMAT_DICTD_DIR"); });
+        PRG_STAT state;
+        state.suggestMeanings = stored;
+        TGameColorDialog dialog(state, nullptr);
+        dialog.show();
+        auto *box = child<QCheckBox>(dialog, u"CBMeanings"_s);
+        QCOMPARE(box->isEnabled(), installed);
+        QCOMPARE(box->isChecked(), installed && stored == 1);
+        QCOMPARE(box->text().contains(u"mueller7-dict"_s), !installed);
+        if (installed && box->isChecked() != tick)
+            box->click();
+        QCOMPARE(state.suggestMeanings, stored);
+        child<QPushButton>(dialog, button)->click();
+        QCOMPARE(state.suggestMeanings, expected);
+
+        // The box fits its frame, the package's name included.
+        const QRect frame = child(dialog, u"Bevel6"_s)->geometry().adjusted(2, 2, -2, -2);
+        QVERIFY2(box->sizeHint().width() <= box->width(), qPrintable(QString::number(box->sizeHint().width())));
+        QVERIFY(frame.contains(box->geometry()));
+        for (QWidget *other : dialog.findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+            if (other != box && !other->objectName().startsWith(u"Bevel"_s))
+                QVERIFY2(!other->geometry().intersects(box->geometry()), qPrintable(other->objectName()));
+        }
     }
 };
 

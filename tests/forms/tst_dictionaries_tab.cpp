@@ -13,8 +13,10 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -1050,6 +1052,53 @@ private Q_SLOTS:
         QVERIFY(tab.list()->hasFocus());
         const QRect shown = tab.list()->visualItemRect(tab.list()->topLevelItem(55));
         QVERIFY(tab.list()->viewport()->rect().intersects(shown));
+    }
+
+    // "Словарная статья" (F2) shows the selected row's English word in the
+    // dictionary, or says why it cannot: no row, no such word, no package.
+    void articleOfTheSelectedRow_data()
+    {
+        QTest::addColumn<bool>("installed");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QString>("heading");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("a form of another word") << true << 1 << u"went → go [gəʊ]"_s << QString();
+        QTest::newRow("no row chosen") << true << -1 << QString() << NoWordSelected;
+        QTest::newRow("not in the dictionary") << true << 0 << QString() << Information + u"Слова «zzxq» нет в словаре."_s;
+        QTest::newRow("no dictionary installed")
+            << false << 1 << QString()
+            << Information + u"Англо-русский словарь не установлен. Его приносит пакет mueller7-dict."_s;
+    }
+    void articleOfTheSelectedRow()
+    {
+        QFETCH(bool, installed);
+        QFETCH(int, row);
+        QFETCH(QString, heading);
+        QFETCH(QString, message);
+        QTemporaryDir empty;
+        qputenv("LEXOMAT_DICTD_DIR", installed ? QByteArray("/usr/share/dictd") : empty.path().toLocal8Bit());
+        const auto restore = qScopeGuard([] { qunsetenv("LEXOMAT_DICTD_DIR"); });
+        DictionariesTab tab;
+        tab.writeLines(tab.dictPath(0), {u"zzxq,что-то,"_s, u"went,шёл,"_s});
+        QVERIFY(tab.show());
+        auto *item = tab.child<QAction>("NArticle");
+        QCOMPARE(item->text(), u"Словарная статья"_s);
+        QCOMPARE(item->shortcut(), QKeySequence(Qt::Key_F2));
+        QVERIFY(tab.list()->actions().contains(item));
+        if (row >= 0)
+            tab.selectRow(row);
+        QString shown;
+        bool found = false;
+        if (!heading.isEmpty()) {
+            answerNextModal<QDialog>([&](QDialog *dialog) {
+                shown = dialog->findChild<QLabel *>(u"Heading"_s)->text();
+                dialog->close();
+            }, &found);
+        }
+        tab.key(Qt::Key_F2);
+        QCOMPARE(found, !heading.isEmpty());
+        QCOMPARE(shown, heading);
+        QCOMPARE(tab.messages, message.isEmpty() ? QStringList() : QStringList{message});
     }
 };
 

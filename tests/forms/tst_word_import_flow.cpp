@@ -13,12 +13,15 @@
 #include "tools/folder_files.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMimeData>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -450,6 +453,77 @@ private Q_SLOTS:
         plan.removeLast();
         QCOMPARE(ImportTexts::plan(plan).count(u'\n'), 5);
         QVERIFY(ImportTexts::plan(plan).endsWith(u"70 — в новый словарь «tom_5.wrd»"_s));
+    }
+
+    // A list of English words only takes meanings from the dictionary: the
+    // preview shows every word as it will be stored, marks where its
+    // meanings come from and names the words the dictionary lacks; the
+    // learner may decline them. Without the dictionary the preview says
+    // which package brings it.
+    void englishWordsTakeMeaningsFromTheDictionary_data()
+    {
+        QTest::addColumn<bool>("installed");
+        QTest::addColumn<bool>("take");
+        QTest::addColumn<QStringList>("rows");
+        QTest::addColumn<QString>("note");
+        const QStringList plain{u"1|thoroughly,|"_s, u"2|houses,|"_s, u"3|zzxq,|"_s};
+        QTest::newRow("meanings taken")
+            << true << true
+            << QStringList{u"1|thoroughly,вполне,совершенно,до конца,|из словаря"_s, u"2|houses,дом,жилище,здание,|из словаря"_s,
+                           u"3|zzxq,|нет в словаре"_s}
+            << u"Нет в словаре, будут записаны без значений (1): zzxq."_s;
+        QTest::newRow("meanings declined") << true << false << plain << QString();
+        QTest::newRow("no dictionary installed")
+            << false << false << plain
+            << u"В файле только английские слова. Англо-русский словарь не установлен. Его приносит пакет mueller7-dict."_s;
+    }
+    void englishWordsTakeMeaningsFromTheDictionary()
+    {
+        QFETCH(bool, installed);
+        QFETCH(bool, take);
+        QFETCH(QStringList, rows);
+        QFETCH(QString, note);
+        QTemporaryDir empty;
+        qputenv("LEXOMAT_DICTD_DIR", installed ? QByteArray("/usr/share/dictd") : empty.path().toLocal8Bit());
+        const auto restore = qScopeGuard([] { qunsetenv("LEXOMAT_DICTD_DIR"); });
+        Tab tab;
+        tab.writeDictionary(0, 2, u"a"_s);
+        const QString file = tab.filePath(u"words.txt"_s);
+        writeBytes(file, "thoroughly\nhouses\nzzxq\n");
+        QVERIFY(tab.show());
+        QStringList shown;
+        QString shownNote;
+        bool found = false;
+        answerNextModal<TImportDialog>(
+            [&](TImportDialog *dialog) {
+                auto *box = dialog->findChild<QCheckBox *>(u"MeaningsBox"_s);
+                QCOMPARE(box->isVisibleTo(dialog), installed);
+                if (installed) {
+                    QVERIFY(box->isChecked());
+                    if (!take)
+                        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
+                }
+                const auto *list = dialog->findChild<QTreeWidget *>(u"RowsList"_s);
+                for (int i = 0; i < list->topLevelItemCount(); ++i) {
+                    const QTreeWidgetItem *item = list->topLevelItem(i);
+                    shown << item->text(0) + u'|' + item->text(1) + u'|' + item->text(2);
+                }
+                for (const char *label : {"UnknownLabel", "MeaningsNote"}) {
+                    auto *text = dialog->findChild<QLabel *>(QLatin1String(label));
+                    if (text->isVisibleTo(dialog))
+                        shownNote += text->text();
+                }
+                QTest::mouseClick(dialog->findChild<QPushButton *>(u"ImportButton"_s), Qt::LeftButton);
+            },
+            &found);
+        QVERIFY(tab.dropFile(file));
+        QTRY_VERIFY(found);
+        QCOMPARE(shown, rows);
+        QCOMPARE(shownNote, note);
+        QStringList stored;
+        for (const QString &row : rows)
+            stored << row.section(u'|', 1, 1);
+        QCOMPARE(WordFile(tab.dictPath(0)).lines, numbered(u"a"_s, 2) + stored);
     }
 };
 

@@ -45,6 +45,34 @@ private Q_SLOTS:
         write(u"verb.exc"_s, "studied study\n");
         write(u"adj.exc"_s, "bigger big\n");
         write(u"adv.exc"_s, "");
+        write(u"cntlist.rev"_s, "big%3:00:01:: 1 5\n"
+                                "big%4:02:00:: 1 x\n"
+                                "big%5:00:00:large:00 2 6\n"
+                                "box%1:06:00:: 1 12\n"
+                                "box%1:06:01:: 2 3\n"
+                                "box%2:35:00:: 1 4\n"
+                                "box_office%1:06:00:: 1 40\n"
+                                "boxing%1:04:00:: 1 7\n");
+    }
+
+    void usageCount_data()
+    {
+        QTest::addColumn<QString>("word");
+        QTest::addColumn<Lemmatizer::PartOfSpeech>("part");
+        QTest::addColumn<int>("count");
+        QTest::newRow("senses added") << u"box"_s << Lemmatizer::PartOfSpeech::Noun << 15;
+        QTest::newRow("other part apart") << u"box"_s << Lemmatizer::PartOfSpeech::Verb << 4;
+        QTest::newRow("satellites are adjectives") << u"big"_s << Lemmatizer::PartOfSpeech::Adjective << 11;
+        QTest::newRow("damaged count") << u"big"_s << Lemmatizer::PartOfSpeech::Adverb << 0;
+        QTest::newRow("never used") << u"box"_s << Lemmatizer::PartOfSpeech::Adverb << 0;
+        QTest::newRow("unknown") << u"bo"_s << Lemmatizer::PartOfSpeech::Noun << 0;
+    }
+    void usageCount()
+    {
+        QFETCH(QString, word);
+        QFETCH(Lemmatizer::PartOfSpeech, part);
+        QFETCH(int, count);
+        QCOMPARE(Lemmatizer(m_small.path()).usageCount(word, part), count);
     }
 
     void smallWordNet_data()

@@ -60,11 +60,16 @@ private Q_SLOTS:
             {"loop", "loop\n   = pool\n"},
             {"pool", "pool\n   = loop\n"},
             {"broken", "broken\n   плохо; \xFF\xFE ещё\n"},
+            {"liver", "liver\n   _I  [↗lɪvɜ] _n.\n      1) _ам. житель\n   _II [↗lɪvɜ] _n.\n      1) _анат. печень\n      2) печёнка\n"},
             {"00-database-short", "00-database-short\n     Mueller\n"},
         }));
         QVERIFY(writeFile(m_wordNet.filePath(u"index.noun"_s), "glass n 1 0 1 3 0\nrun n 1 0 1 7 0\nstudy n 1 0 1 1 0\n"));
         QVERIFY(writeFile(m_wordNet.filePath(u"index.verb"_s), "be v 1 0 1 9 0\ngo v 1 0 1 9 0\nrun v 1 0 1 29 0\nstudy v 1 0 1 4 0\n"));
         QVERIFY(writeFile(m_wordNet.filePath(u"verb.exc"_s), "was be\nwent go\n"));
+        // Uses of each sense in WordNet's texts: "run" as a verb far more
+        // than as a noun.
+        QVERIFY(writeFile(m_wordNet.filePath(u"cntlist.rev"_s),
+                          "run%1:04:00:: 1 20\nrun%2:38:00:: 1 50\nrun%2:38:01:: 2 10\nstudy%2:31:00:: 1 30\n"));
     }
 
     void lookup_data()
@@ -82,10 +87,12 @@ private Q_SLOTS:
                                             << QStringList{u"очки"_s, u"стекло"_s, u"стакан"_s};
         QTest::newRow("plural sense in its place") << u"glass"_s << u"glass"_s << u"[glɑ:s]"_s
                                                    << QStringList{u"стекло"_s, u"стакан"_s, u"очки"_s};
-        QTest::newRow("pointer among senses") << u"studied"_s << u"studied"_s << u"[ˈstʌdɪd]"_s
-                                              << QStringList{u"изучать"_s, u"исследовать"_s, u"обдуманный"_s};
+        QTest::newRow("a pointer's meanings after the word's own")
+            << u"studied"_s << u"studied"_s << u"[ˈstʌdɪd]"_s << QStringList{u"обдуманный"_s, u"изучать"_s, u"исследовать"_s};
         QTest::newRow("article without meanings, then the base word")
             << u"was"_s << u"be"_s << u"[bi:]"_s << QStringList{u"быть"_s, u"существовать"_s};
+        QTest::newRow("a region's sense after the plain ones")
+            << u"liver"_s << u"liver"_s << u"[ˈlɪvə]"_s << QStringList{u"печень"_s, u"печёнка"_s, u"житель"_s};
         QTest::newRow("pointers in a circle") << u"loop"_s << u"loop"_s << QString() << QStringList{};
         QTest::newRow("text not UTF-8") << u"broken"_s << u"broken"_s << QString() << QStringList{u"плохо"_s};
         QTest::newRow("unknown") << u"missing"_s << QString() << QString() << QStringList{};

@@ -25,11 +25,15 @@ private Q_SLOTS:
         QTest::newRow("labels go") << u"_разг. _ам. жиреть, _уст. толстеть"_s << QStringList{u"жиреть"_s, u"толстеть"_s};
         QTest::newRow("part of speech first") << u"_n. дом; жилище"_s << QStringList{u"дом"_s, u"жилище"_s};
         QTest::newRow("remarks in brackets go")
-            << u"показ, просмотр (фильма, спектакля); проливать(ся) [трансп.] {см. тж. run}"_s
+            << u"[трансп.] показ, просмотр (фильма, спектакля); проливать(ся) {см. тж. run}"_s
             << QStringList{u"показ"_s, u"просмотр"_s, u"проливать"_s};
+        QTest::newRow("how a word is said") << u"[wɪnd], _поэт. часто [waɪnd] ветер"_s << QStringList{u"ветер"_s};
         QTest::newRow("nested brackets") << u"ход (машины (мотора)), работа"_s << QStringList{u"ход"_s, u"работа"_s};
         QTest::newRow("an unclosed bracket takes the rest") << u"ход (машины, мотора; работа"_s << QStringList{u"ход"_s};
         QTest::newRow("an explanation") << u"употр. как глагол-связка: похолодеть"_s << QStringList{};
+        QTest::newRow("grammatical remarks")
+            << u"модальный, недостаточный глагол; мочь; противительный союз а, но; как сущ. что-то"_s
+            << QStringList{u"мочь"_s, u"но"_s, u"что-то"_s};
         QTest::newRow("too long")
             << u"предоставлять жилище кому-нибудь из родных; жить"_s << QStringList{u"жить"_s};
         QTest::newRow("35 characters fit") << u"ааааааааааааааааааааааааааааааааааа"_s
