@@ -37,4 +37,10 @@ QString wordImport(const QByteArray &data);
 // are ones a dictionary line can hold.
 QString dictdReader(const QByteArray &data);
 
+// The first byte picks a file name (text, subtitles, HTML, FictionBook,
+// EPUB), the rest is read by the readers of texts: a document or a problem
+// naming the file, never both; the document's words analysed, every running
+// word counted once and the new words in order.
+QString readingText(const QByteArray &data);
+
 } // namespace FuzzChecks

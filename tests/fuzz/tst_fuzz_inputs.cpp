@@ -91,6 +91,18 @@ private Q_SLOTS:
         QVERIFY2(problem.isEmpty(), qPrintable(problem));
     }
 
+    void readingText_data()
+    {
+        QTest::addColumn<QString>("file");
+        addRows(u"reading_text"_s);
+    }
+    void readingText()
+    {
+        QFETCH(QString, file);
+        const QString problem = FuzzChecks::readingText(contents(file));
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    }
+
     void folderNames_data()
     {
         QTest::addColumn<QString>("file");
