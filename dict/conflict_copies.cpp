@@ -73,6 +73,11 @@ QString freePlace(const QDir &dir, const QString &name)
 
 std::optional<ConflictCopies::Name> ConflictCopies::Recognise(QStringView fileName)
 {
+    // Every engine's mark says "conflict": the names of a folder's own
+    // dictionaries are told without the patterns, which a scan at start-up
+    // would otherwise compile.
+    if (!fileName.contains(u"conflict"_s, Qt::CaseInsensitive))
+        return std::nullopt;
     std::optional<Name> found;
     QString name = fileName.toString();
     // A copy of a copy carries one mark after the other.
