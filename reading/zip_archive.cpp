@@ -14,6 +14,9 @@ struct Source
     ZipArchives::Maker maker;
     QStringList candidates; // a module not loaded yet
     QString problem;        // why it could not be
+    // The loader of the module stays as long as the program: the factory
+    // that makes the archives lives in it.
+    std::unique_ptr<QPluginLoader> loader;
 };
 
 Source &source()
@@ -58,14 +61,13 @@ std::unique_ptr<ZipArchive> Make(QString *problem)
         for (const QString &candidate : std::as_const(s.candidates)) {
             if (!QFileInfo::exists(candidate))
                 continue;
-            // The loader stays: the factory lives as long as the program.
-            auto *loader = new QPluginLoader(candidate);
+            auto loader = std::make_unique<QPluginLoader>(candidate);
             if (auto *factory = qobject_cast<ZipArchiveFactory *>(loader->instance())) {
                 s.maker = [factory] { return std::unique_ptr<ZipArchive>(factory->createArchive()); };
+                s.loader = std::move(loader);
                 break;
             }
             errors.append(loader->errorString());
-            delete loader;
         }
         if (!s.maker)
             s.problem = errors.isEmpty() ? s.candidates.join(u", "_s) : errors.join(u"; "_s);
