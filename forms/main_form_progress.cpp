@@ -88,7 +88,11 @@ void TForm1::OpenProgressRecord()
 
 void TForm1::startJournals()
 {
-    m_journalIndexer = new JournalIndexer(JournalIndexer::DefaultPlaces(computerId()), this);
+    // The computer's id is made (and written into the settings) only when
+    // something needs it: the first answer, or a record from before journals
+    // to be made this computer's journal.
+    const QString computer = QFileInfo::exists(ProgressStore::FormerPath()) ? computerId() : m_computerId;
+    m_journalIndexer = new JournalIndexer(JournalIndexer::DefaultPlaces(computer), this);
     connect(m_journalIndexer, &JournalIndexer::Updated, this, [this](const JournalIndexer::Result &result) {
         if (!result.notices.isEmpty())
             MessageBoxes::information(this, result.notices.join(u"\n\n"_s));

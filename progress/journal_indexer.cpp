@@ -77,7 +77,7 @@ bool JournalIndexer::MigrateFormer(const Places &places, QString *error)
     // The window's first answer and the first update may both come here.
     static QMutex running;
     const QMutexLocker lock(&running);
-    if (places.former.isEmpty() || !QFileInfo::exists(places.former))
+    if (places.former.isEmpty() || places.computer.isEmpty() || !QFileInfo::exists(places.former))
         return true;
     const QString journal = QDir(places.folder).filePath(AnswerJournal::FileName(places.computer));
     // A journal of this computer's is there when a migration was cut short
@@ -246,7 +246,6 @@ JournalIndexer::~JournalIndexer()
 
 void JournalIndexer::Start()
 {
-    QDir().mkpath(m_places.folder);
     m_watcher = new QFileSystemWatcher(this);
     m_settle = new QTimer(this);
     m_settle->setSingleShot(true);
@@ -259,14 +258,15 @@ void JournalIndexer::Start()
 }
 
 // The folder tells of journals that appear or are renamed into place (as a
-// sync engine delivers them); each journal, of lines appended to it. This
-// computer's own journal grows with its own answers, indexed as they come.
+// sync engine delivers them), and the folder above it of the journal folder
+// itself appearing; each journal, of lines appended to it. This computer's
+// own journal grows with its own answers, indexed as they come.
 void JournalIndexer::watch()
 {
     if (!m_watcher)
         return;
-    QStringList wanted{m_places.folder};
-    const QString own = AnswerJournal::FileName(m_places.computer);
+    QStringList wanted{QFileInfo(m_places.folder).absolutePath(), m_places.folder};
+    const QString own = m_places.computer.isEmpty() ? QString() : AnswerJournal::FileName(m_places.computer);
     for (const QFileInfo &info : QDir(m_places.folder).entryInfoList({JournalPattern}, QDir::Files)) {
         if (info.fileName() != own)
             wanted.append(info.filePath());
@@ -293,6 +293,10 @@ void JournalIndexer::Refresh()
     m_thread = QThread::create([places, result] {
         *result = {};
         if (!MigrateFormer(places, &result->error))
+            return;
+        // Without a journal there is nothing to index: the database is not
+        // even loaded.
+        if (QDir(places.folder).entryList({JournalPattern}, QDir::Files).isEmpty())
             return;
         ProgressStore index;
         if (index.Open(places.index, ProgressStore::Mode::Index) != ProgressStore::OpenResult::Opened) {

@@ -23,7 +23,7 @@ public:
     {
         QString index;    // the index database
         QString folder;   // the journal folder
-        QString computer; // this computer's id: its journal is <computer>.jsonl
+        QString computer; // this computer's id (its journal is <computer>.jsonl); empty while not known
         QString former;   // a record from before journals, made this computer's journal once
     };
 
@@ -44,7 +44,7 @@ public:
     static Result Update(ProgressStore &index, const QString &folder);
     // The answers of places.former become the journal of places.computer,
     // and the record goes aside into the index's folder; once, and from any
-    // thread. True when nothing is left to do.
+    // thread. True when nothing is left to do (or it waits for the id).
     static bool MigrateFormer(const Places &places, QString *error);
 
     // The record a tool reads: a record from before journals that Lexomat

@@ -370,7 +370,7 @@ ProgressStore::OpenResult ProgressStore::Open(const QString &path, Mode mode)
 
     if (mode == Mode::Read && !QFileInfo(path).isFile())
         return fail(u"no record at "_s + path);
-    if (mode == Mode::Record && !QDir().mkpath(QFileInfo(path).absolutePath()))
+    if (mode != Mode::Read && !QDir().mkpath(QFileInfo(path).absolutePath()))
         return fail(u"the folder "_s + QFileInfo(path).absolutePath() + u" cannot be made"_s);
     if (QFileInfo(path).isDir())
         return fail(path + u" is a folder"_s);

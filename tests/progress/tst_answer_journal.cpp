@@ -52,7 +52,7 @@ void writeBytes(const QString &path, const QByteArray &bytes, bool append = fals
     QCOMPARE(file.write(bytes), bytes.size());
 }
 
-AnswerEvent event(const QString &english, AnswerKind kind)
+AnswerEvent answerEvent(const QString &english, AnswerKind kind)
 {
     return {english, {u"м-"_s + english, QString(), QString()}, kind};
 }
@@ -157,7 +157,7 @@ private Q_SLOTS:
             writeBytes(path, before);
         AnswerJournal journal(path, u"c"_s);
         QVERIFY2(journal.Open(), qPrintable(journal.ErrorText()));
-        const auto appended = journal.Append(event(u"owl"_s, AnswerKind::Wrong), u"tom_1.wrd"_s, Noon);
+        const auto appended = journal.Append(answerEvent(u"owl"_s, AnswerKind::Wrong), u"tom_1.wrd"_s, Noon);
         QVERIFY(appended);
         QCOMPARE(appended->sequence, sequence);
         QCOMPARE(appended->start, kept.size());
@@ -192,7 +192,7 @@ private Q_SLOTS:
                 if (!journal.Open())
                     _exit(2);
                 for (;;)
-                    journal.Append(event(u"word-with-a-long-name-"_s + QString(200, u'я'), AnswerKind::Right), u"t"_s, Noon);
+                    journal.Append(answerEvent(u"word-with-a-long-name-"_s + QString(200, u'я'), AnswerKind::Right), u"t"_s, Noon);
             }
             usleep(static_cast<useconds_t>(delayUs));
             kill(child, SIGKILL);
@@ -286,7 +286,7 @@ private Q_SLOTS:
         const AnswerKind kinds[] = {AnswerKind::Right, AnswerKind::Wrong, AnswerKind::Right, AnswerKind::Hint};
         qint64 time = Noon;
         for (const AnswerKind kind : kinds)
-            QVERIFY(index.Record(event(u"cat"_s, kind), u"tom_0.wrd"_s, time += 86400000));
+            QVERIFY(index.Record(answerEvent(u"cat"_s, kind), u"tom_0.wrd"_s, time += 86400000));
         QCOMPARE(JournalIndexer::Update(index, folder).added, 0);
         QCOMPARE(index.AnswerCount(), 4);
 
@@ -310,7 +310,7 @@ private Q_SLOTS:
             QCOMPARE(former.Open(places.former), ProgressStore::OpenResult::Opened);
             qint64 time = Noon;
             for (const QString &english : {u"cat"_s, u"dog"_s, u"cat"_s, u"owl"_s, u"cat"_s})
-                QVERIFY(former.Record(event(english, AnswerKind::Right), u"tom_0.wrd"_s, time += 3600000));
+                QVERIFY(former.Record(answerEvent(english, AnswerKind::Right), u"tom_0.wrd"_s, time += 3600000));
             before = former.Words();
         }
         QString error;
