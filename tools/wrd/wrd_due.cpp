@@ -1,5 +1,6 @@
 #include "tools/wrd/wrd_due.h"
 
+#include "progress/journal_indexer.h"
 #include "progress/progress_store.h"
 #include "progress/review_today.h"
 
@@ -37,7 +38,7 @@ QString decimals(double value)
 int ListDueWords(const QStringList &arguments, QTextStream &out, QTextStream &err)
 {
     QString folder;
-    QString recordPath = ProgressStore::DefaultPath();
+    QString recordPath;
     QDate date = QDate::currentDate();
     bool tsv = false;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
@@ -66,6 +67,12 @@ int ListDueWords(const QStringList &arguments, QTextStream &out, QTextStream &er
     if (!info.isDir())
         return failure(err, folder, info.exists() ? u"not a folder"_s : u"no such folder"_s);
 
+    if (recordPath.isEmpty()) {
+        QStringList messages;
+        recordPath = JournalIndexer::RecordToRead(&messages);
+        for (const QString &message : std::as_const(messages))
+            err << Program << u": "_s << message << u'\n';
+    }
     ProgressMap record;
     if (QFileInfo::exists(recordPath)) {
         ProgressStore store;
