@@ -114,6 +114,10 @@ QString cleanItem(QString item)
     }
     if (item.contains(u"см.") || item.contains(u"тж."))
         return {};
+    // A letter standing alone is a slip of the typesetting ("[..] г" for a
+    // label), unless it is one of the language's one-letter words.
+    if (item.size() == 1 && !u"авжиксоуяб"_s.contains(item.front().toLower()))
+        return {};
     return item;
 }
 
@@ -131,7 +135,11 @@ QStringList fromSense(const QString &senseText)
     text.remove(pronunciation);
     text = withoutBrackets(text);
     for (const QString &rawSegment : text.split(u';')) {
-        const QString segment = withoutLabels(rawSegment);
+        QString segment = withoutLabels(rawSegment);
+        // A short form names its full one before the meaning: "_сокр. от
+        // bicycle велосипед" means "велосипед".
+        static const QRegularExpression fullForm(uR"(^\s*(?:от|=)\s+[A-Za-z][A-Za-z'.\- ]*\s+(?=[\x{0400}-\x{04FF}]))"_s);
+        segment.remove(fullForm);
         // The first English example ends the meanings; so does an
         // explanation leading to one ("употр. как глагол-связка: ...").
         if (hasLatin(segment) || segment.contains(u':'))
@@ -154,9 +162,10 @@ std::optional<Reference> referenceOf(const QString &senseText)
 {
     // Labels and Russian connectives before the pointer; the headword is
     // English words, perhaps followed by the numeral of a homonym and the
-    // number of a part or sense.
+    // number of a part or sense; of two headwords or senses named ("от
+    // gymnasium и gymnastics", "= electrify 1 и 2") the first is followed.
     static const QRegularExpression pointer(
-        uR"(^[\s,.]*(?:(?:_\S+|и)\s+)*(?:от|=|см\.)\s*([A-Za-z][A-Za-z'.\-]*(?: [A-Za-z][A-Za-z'.\-]*)*?)\.?(?: (I|II|III|IV|V))?(?:\s*(\d+))?\s*[.,]?\s*$)"_s);
+        uR"(^[\s,.]*(?:(?:_\S+|и)\s+)*(?:от|=|см\.)\s*([A-Za-z][A-Za-z'.\-]*(?: [A-Za-z][A-Za-z'.\-]*)*?)\.?(?: (I|II|III|IV|V))?(?:\s*(\d+))?(?:\s+(?:и|или)\s+[A-Za-z0-9][A-Za-z0-9'.\-]*)?\s*[.,]?\s*$)"_s);
     static const QStringList numerals{u"I"_s, u"II"_s, u"III"_s, u"IV"_s, u"V"_s};
     for (const QString &segment : withoutBrackets(senseText).split(u';')) {
         const QRegularExpressionMatch match = pointer.match(segment.simplified());
