@@ -91,8 +91,9 @@ QString cleanItem(QString item)
     item.remove(use);
     static const QStringList trailers{u" и т.п."_s, u" и т. п."_s, u" и т.д."_s, u" и т. д."_s, u" и пр."_s, u" и др."_s};
     for (const QString &trailer : trailers) {
-        if (item.endsWith(trailer))
-            item.chop(trailer.size());
+        // "= myself и т.д.": the trailer alone is no meaning either.
+        if (item.endsWith(trailer) || item == QStringView(trailer).sliced(1))
+            item.chop(std::min(item.size(), trailer.size()));
     }
     // Punctuation at the ends, except the dot of "что-л." and the like.
     static const QString edgePunctuation = u" .!?:-–—\"«»'"_s;

@@ -47,6 +47,7 @@ private Q_SLOTS:
         QTest::newRow("one-letter words") << u"_pron. я; _prep. в, с"_s << QStringList{u"я"_s, u"в"_s, u"с"_s};
         QTest::newRow("a short form's meaning")
             << u"_сокр. _разг. от bicycle велосипед; to bike ехать"_s << QStringList{u"велосипед"_s};
+        QTest::newRow("a pointer to a row of words") << u"_ком. = myself и т.д.; to self"_s << QStringList{};
         QTest::newRow("empty") << QString() << QStringList{};
     }
     void fromSense()
