@@ -9,6 +9,7 @@
 #include "dict/word_store.h"
 #include "forms/main_form.h"
 #include "forms/progress_form.h"
+#include "progress/journal_indexer.h"
 #include "progress/progress_report.h"
 #include "progress/progress_store.h"
 #include "sample_dictionary.h"
@@ -201,6 +202,74 @@ void RecordAnswer(benchmark::State &state)
     state.counters["p99_us"] = quantile(times, 0.99);
 }
 BENCHMARK(RecordAnswer)->Unit(benchmark::kMicrosecond);
+
+// The same with this computer's journal: the answer appended to the journal
+// and on the disk (fdatasync) before the index takes it. The journal lies in
+// the system's temporary folder, so its file system decides the cost.
+void RecordAnswerWithJournal(benchmark::State &state)
+{
+    RecordedFolder recorded(100000);
+    auto journal = std::make_unique<AnswerJournal>(recorded.folder.path(QStringLiteral("journal/0123456789abcdef.jsonl")),
+                                                   QStringLiteral("0123456789abcdef"));
+    if (!journal->Open())
+        state.SkipWithError("the journal could not be opened");
+    recorded.store.SetJournal(std::move(journal));
+    quint32 seed = 7;
+    qint64 n = 0;
+    std::vector<double> times;
+    QElapsedTimer clock;
+    for (auto _ : state) {
+        clock.start();
+        if (!recorded.record(seed, ++n))
+            state.SkipWithError("the answer could not be written");
+        times.push_back(double(clock.nsecsElapsed()) / 1000.0);
+    }
+    state.counters["median_us"] = quantile(times, 0.5);
+    state.counters["p99_us"] = quantile(times, 0.99);
+}
+BENCHMARK(RecordAnswerWithJournal)->Unit(benchmark::kMicrosecond);
+
+// Another computer's journal of 100 000 answers (to the 700 words of ten
+// dictionaries, over sixty days) read into an index that holds this
+// computer's 100 000 answers: what the first update after a sync does.
+void IndexForeignJournal(benchmark::State &state)
+{
+    RecordedFolder recorded(100000);
+    recorded.store.Close();
+    const QString index = recorded.folder.path(QStringLiteral("progress.sqlite"));
+    const QString kept = recorded.folder.path(QStringLiteral("kept.sqlite"));
+    QFile::copy(index, kept);
+    const QString journals = recorded.folder.path(QStringLiteral("journal"));
+    QDir().mkpath(journals);
+    {
+        QFile file(journals + QStringLiteral("/fedcba9876543210.jsonl"));
+        file.open(QIODevice::WriteOnly);
+        quint32 seed = 3;
+        const qint64 now = QDateTime::currentMSecsSinceEpoch();
+        for (qint64 n = 1; n <= 100000; ++n) {
+            seed = seed * 1103515245u + 12345u;
+            const WordKey key =
+                WordKey::FromLine(recorded.lines[static_cast<qsizetype>((seed >> 8) % recorded.lines.size())]);
+            const auto kind = static_cast<AnswerKind>((seed >> 4) % 3 == 0 ? (seed >> 12) % 5 : 0);
+            file.write(AnswerJournal::Line({QStringLiteral("fedcba9876543210"), n, now - (n % 60) * 86400000LL,
+                                            QStringLiteral("tom_0.wrd"), key, kind}));
+        }
+    }
+    for (auto _ : state) {
+        state.PauseTiming();
+        for (const QString &suffix : {QStringLiteral("-wal"), QStringLiteral("-shm")})
+            QFile::remove(index + suffix);
+        QFile::remove(index);
+        QFile::copy(kept, index);
+        state.ResumeTiming();
+        ProgressStore store;
+        store.Open(index, ProgressStore::Mode::Index);
+        const JournalIndexer::Result result = JournalIndexer::Update(store, journals);
+        if (result.added != 100000)
+            state.SkipWithError("the journal was not indexed whole");
+    }
+}
+BENCHMARK(IndexForeignJournal)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // The first answer of a run: the record of 100 000 answers opened (its
 // header and schema checked, the journal set up) and the answer written.

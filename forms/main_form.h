@@ -13,6 +13,7 @@
 
 class DictLibrary;
 class FindDialog;
+class JournalIndexer;
 class ProgressStore;
 struct WordKey;
 class QIcon;
@@ -210,6 +211,9 @@ private:
     void writeSharedMark(SharedMarks::Mark mark, bool set);
     void showConflictCopies();
     QString computerId();
+    // The index of every computer's answers, brought up to date off the
+    // window's thread from the journals in the shared folder.
+    void startJournals();
 
     ProcessObjects &m_objects;
     std::unique_ptr<Ui::TForm1> m_ui;
@@ -241,6 +245,7 @@ private:
     QFileSystemWatcher *m_sharingWatcher = nullptr;
     QTimer *m_sharingRefresh = nullptr;
     QString m_computerId;
+    JournalIndexer *m_journalIndexer = nullptr;
     QString m_conflictCopy;
     int m_listHeight = 0;
 };

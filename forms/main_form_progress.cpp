@@ -10,6 +10,7 @@
 #include "forms/message_box.h"
 #include "forms/progress_form.h"
 #include "progress/drill_dictionary.h"
+#include "progress/journal_indexer.h"
 #include "progress/progress_report.h"
 #include "progress/progress_store.h"
 
@@ -37,9 +38,12 @@ void TForm1::tellAboutRecord(const QString &text)
 }
 
 // The record may find damage at its opening or later, when a read or a
-// write reaches it; either way it has begun anew beside the damaged file.
+// write reaches it; either way it has begun anew beside the damaged file,
+// and is built again from the journals.
 void TForm1::tellIfRenewed()
 {
+    if (m_progress && !m_progress->DamagedCopy().isEmpty() && !m_progressTold && m_journalIndexer)
+        m_journalIndexer->Refresh();
     if (m_progress && !m_progress->DamagedCopy().isEmpty())
         tellAboutRecord(u"Журнал успехов был повреждён и начат заново.\nПрежний файл сохранён как\n"_s
                         + QDir::toNativeSeparators(m_progress->DamagedCopy()));
@@ -50,10 +54,28 @@ void TForm1::OpenProgressRecord()
     if (m_progressTried)
         return;
     m_progressTried = true;
+    const JournalIndexer::Places places = JournalIndexer::DefaultPlaces(computerId());
+    // A record from before the journals first becomes this computer's
+    // journal: answering before would start a journal of its own and the
+    // record's answers would have nowhere to go.
+    QString error;
+    if (!JournalIndexer::MigrateFormer(places, &error)) {
+        tellAboutRecord(u"Не удалось перенести журнал успехов в папку\n"_s + QDir::toNativeSeparators(places.folder)
+                        + u"\n("_s + error + u")."_s + NotRecording);
+        return;
+    }
     auto store = std::make_unique<ProgressStore>();
-    switch (store->Open(ProgressStore::DefaultPath())) {
+    auto journal = std::make_unique<AnswerJournal>(QDir(places.folder).filePath(AnswerJournal::FileName(places.computer)),
+                                                   places.computer);
+    if (!journal->Open()) {
+        tellAboutRecord(u"Не удалось открыть журнал успехов\n"_s + QDir::toNativeSeparators(journal->Path()) + u"\n("_s
+                        + journal->ErrorText() + u")."_s + NotRecording);
+        return;
+    }
+    switch (store->Open(places.index)) {
     case ProgressStore::OpenResult::Opened:
     case ProgressStore::OpenResult::Renewed:
+        store->SetJournal(std::move(journal));
         m_progress = std::move(store);
         tellIfRenewed();
         break;
@@ -62,6 +84,20 @@ void TForm1::OpenProgressRecord()
                         + store->ErrorText() + u")."_s + NotRecording);
         break;
     }
+}
+
+void TForm1::startJournals()
+{
+    // The computer's id is made (and written into the settings) only when
+    // something needs it: the first answer, or a record from before journals
+    // to be made this computer's journal.
+    const QString computer = QFileInfo::exists(ProgressStore::FormerPath()) ? computerId() : m_computerId;
+    m_journalIndexer = new JournalIndexer(JournalIndexer::DefaultPlaces(computer), this);
+    connect(m_journalIndexer, &JournalIndexer::Updated, this, [this](const JournalIndexer::Result &result) {
+        if (!result.notices.isEmpty())
+            MessageBoxes::information(this, result.notices.join(u"\n\n"_s));
+    });
+    m_journalIndexer->Start();
 }
 
 void TForm1::RecordAnswer(const AnswerEvent &event)

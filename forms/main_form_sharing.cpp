@@ -47,6 +47,7 @@ void TForm1::startSharing()
     barPalette.setColor(QPalette::WindowText, Qt::black);
     m_ui->SyncConflictBar->setPalette(barPalette);
     refreshSharing();
+    startJournals();
 }
 
 void TForm1::refreshSharing()

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -74,6 +75,24 @@ const QList<Migration> &migrations()
              u"CREATE INDEX answers_of_word ON answers (word, meaning1, meaning2, meaning3, time, kind)"_s,
          },
          replaySchedules},
+        {3,
+         {
+             // Where each answer came from: a computer's journal and its
+             // place in it, so that no answer is indexed twice. Answers
+             // recorded before there were journals have neither.
+             u"ALTER TABLE answers ADD COLUMN journal TEXT"_s,
+             u"ALTER TABLE answers ADD COLUMN sequence INTEGER"_s,
+             u"CREATE UNIQUE INDEX answers_of_journal ON answers (journal, sequence)"_s,
+             // How far each journal has been read.
+             u"CREATE TABLE journals ("
+             "name TEXT PRIMARY KEY, "
+             "computer TEXT NOT NULL, "
+             "read_to INTEGER NOT NULL, "
+             "last_line INTEGER NOT NULL, "
+             "last_hash BLOB NOT NULL) WITHOUT ROWID"_s,
+             // What the learner has been told about the journals, once.
+             u"CREATE TABLE notices (notice TEXT PRIMARY KEY) WITHOUT ROWID"_s,
+         }},
     };
     return steps;
 }
@@ -208,6 +227,8 @@ struct ProgressStore::Statements
         , addAnswer(db)
         , putWord(db)
         , addDay(db)
+        , moveMark(db)
+        , firstMark(db)
     {
     }
 
@@ -215,6 +236,8 @@ struct ProgressStore::Statements
     QSqlQuery addAnswer;
     QSqlQuery putWord;
     QSqlQuery addDay;
+    QSqlQuery moveMark;
+    QSqlQuery firstMark;
 };
 
 ProgressStore::ProgressStore()
@@ -230,7 +253,20 @@ ProgressStore::~ProgressStore()
 
 QString ProgressStore::DefaultPath()
 {
+    QString state = qEnvironmentVariable("XDG_STATE_HOME");
+    if (state.isEmpty() || QDir::isRelativePath(state))
+        state = QDir::homePath() + u"/.local/state"_s;
+    return state + u"/lexomat/progress.sqlite"_s;
+}
+
+QString ProgressStore::FormerPath()
+{
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + u"/lexomat/progress.sqlite"_s;
+}
+
+void ProgressStore::SetJournal(std::unique_ptr<AnswerJournal> journal)
+{
+    m_journal = std::move(journal);
 }
 
 bool ProgressStore::IsOpen() const
@@ -334,7 +370,7 @@ ProgressStore::OpenResult ProgressStore::Open(const QString &path, Mode mode)
 
     if (mode == Mode::Read && !QFileInfo(path).isFile())
         return fail(u"no record at "_s + path);
-    if (mode == Mode::Record && !QDir().mkpath(QFileInfo(path).absolutePath()))
+    if (mode != Mode::Read && !QDir().mkpath(QFileInfo(path).absolutePath()))
         return fail(u"the folder "_s + QFileInfo(path).absolutePath() + u" cannot be made"_s);
     if (QFileInfo(path).isDir())
         return fail(path + u" is a folder"_s);
@@ -344,7 +380,7 @@ ProgressStore::OpenResult ProgressStore::Open(const QString &path, Mode mode)
     bool renewed = false;
     const QString damaged = damage(mode == Mode::Read);
     if (!damaged.isEmpty()) {
-        if (mode == Mode::Read)
+        if (mode != Mode::Record)
             return fail(u"the record is damaged: "_s + damaged);
         Close();
         if (!moveDamagedAside() || !connect(mode))
@@ -359,7 +395,7 @@ ProgressStore::OpenResult ProgressStore::Open(const QString &path, Mode mode)
     if (version > SchemaVersion)
         return fail(u"the record was written by a newer Lexomat (record version %1)"_s.arg(version));
 
-    if (mode == Mode::Record) {
+    if (mode != Mode::Read) {
         if (!setUp())
             return fail(m_error);
     } else if (version != SchemaVersion && version != 0) {
@@ -396,9 +432,14 @@ bool ProgressStore::migrate()
     for (const Migration &step : migrations()) {
         if (step.version <= current)
             continue;
-        if (!m_db->transaction()) {
+        if (!begin()) {
             m_error = describe(m_db->lastError());
             return false;
+        }
+        // Another program may have brought the record up while this one waited.
+        if (scalar(*m_db, u"PRAGMA user_version"_s, &ok) >= step.version) {
+            m_db->commit();
+            continue;
         }
         QSqlQuery query(*m_db);
         bool done = true;
@@ -431,13 +472,19 @@ bool ProgressStore::prepare()
     const bool ok =
         s.find.prepare(u"SELECT box, right, wrong, unanswered, hints, shown, last_time, "_s + ScheduleColumns
                        + u" FROM words WHERE word = ? AND meaning1 = ? AND meaning2 = ? AND meaning3 = ?"_s)
-        && s.addAnswer.prepare(u"INSERT INTO answers (time, dictionary, word, meaning1, meaning2, meaning3, kind) "
-                               "VALUES (?, ?, ?, ?, ?, ?, ?)"_s)
+        && s.addAnswer.prepare(u"INSERT OR IGNORE INTO answers (time, dictionary, word, meaning1, meaning2, meaning3, "
+                               "kind, journal, sequence) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"_s)
         && s.putWord.prepare(u"INSERT OR REPLACE INTO words (word, meaning1, meaning2, meaning3, box, right, wrong, "
                              "unanswered, hints, shown, last_time, "_s
                              + ScheduleColumns + u") VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"_s)
-        && s.addDay.prepare(u"INSERT INTO days (day, answers) VALUES (?, 1) "
-                            "ON CONFLICT (day) DO UPDATE SET answers = answers + 1"_s);
+        && s.addDay.prepare(u"INSERT INTO days (day, answers) VALUES (?, ?) "
+                            "ON CONFLICT (day) DO UPDATE SET answers = answers + excluded.answers"_s)
+        // The journal's mark moves with an answer of this program's own only
+        // when nothing before that answer is left to read.
+        && s.moveMark.prepare(u"UPDATE journals SET read_to = ?, last_line = ?, last_hash = ? "
+                              "WHERE name = ? AND read_to = ?"_s)
+        && s.firstMark.prepare(u"INSERT OR IGNORE INTO journals (name, computer, read_to, last_line, last_hash) "
+                               "VALUES (?, ?, ?, ?, ?)"_s);
     if (!ok) {
         m_error = describe(m_db->lastError());
         m_statements.reset();
@@ -453,21 +500,37 @@ bool ProgressStore::Record(const AnswerEvent &event, const QString &dictionary, 
     }
     if (event.english.isEmpty())
         return true;
+    // The journal first: what is in it is never lost, even when the index
+    // cannot take it now.
+    std::optional<AnswerJournal::Appended> appended;
+    if (m_journal) {
+        appended = m_journal->Append(event, dictionary, time);
+        if (!appended) {
+            m_error = u"the journal "_s + m_journal->Path() + u" cannot be written: "_s + m_journal->ErrorText();
+            return false;
+        }
+    }
     QSqlError error;
-    if (write(event, dictionary, time, error))
+    if (write(event, dictionary, time, appended, error))
         return true;
     m_error = describe(error);
     // Damage that the opening could not see shows when a write reaches it:
     // the damaged file is put aside and the answer goes into a fresh record.
     if (!renewIfDamaged(error))
         return false;
-    if (write(event, dictionary, time, error))
+    if (write(event, dictionary, time, appended, error))
         return true;
     m_error = describe(error);
     return false;
 }
 
-bool ProgressStore::write(const AnswerEvent &event, const QString &dictionary, qint64 time, QSqlError &error)
+bool ProgressStore::begin()
+{
+    return QSqlQuery(*m_db).exec(u"BEGIN IMMEDIATE"_s);
+}
+
+bool ProgressStore::write(const AnswerEvent &event, const QString &dictionary, qint64 time,
+                          const std::optional<AnswerJournal::Appended> &appended, QSqlError &error)
 {
     Statements &s = *m_statements;
     const WordKey key = WordKey::FromEvent(event);
@@ -479,8 +542,37 @@ bool ProgressStore::write(const AnswerEvent &event, const QString &dictionary, q
         return false;
     };
 
-    if (!m_db->transaction())
+    if (!begin())
         return failed(nullptr);
+
+    s.addAnswer.bindValue(0, time);
+    s.addAnswer.bindValue(1, text(dictionary));
+    bindKey(s.addAnswer, 2, key);
+    s.addAnswer.bindValue(6, KindName(event.kind));
+    s.addAnswer.bindValue(7, appended ? QVariant(QFileInfo(m_journal->Path()).fileName()) : QVariant(QMetaType::fromType<QString>()));
+    s.addAnswer.bindValue(8, appended ? QVariant(appended->sequence) : QVariant(QMetaType::fromType<qint64>()));
+    if (!s.addAnswer.exec())
+        return failed(&s.addAnswer);
+    if (appended) {
+        const QString name = QFileInfo(m_journal->Path()).fileName();
+        s.moveMark.bindValue(0, appended->end);
+        s.moveMark.bindValue(1, appended->start);
+        s.moveMark.bindValue(2, appended->hash);
+        s.moveMark.bindValue(3, name);
+        s.moveMark.bindValue(4, appended->start);
+        if (!s.moveMark.exec())
+            return failed(&s.moveMark);
+        if (appended->start == 0) {
+            const QVariant values[] = {name, m_journal->Computer(), appended->end, appended->start, appended->hash};
+            for (int i = 0; i < 5; ++i)
+                s.firstMark.bindValue(i, values[i]);
+            if (!s.firstMark.exec())
+                return failed(&s.firstMark);
+        }
+    }
+    // Indexed already from the journal, on another thread or by another program.
+    if (s.addAnswer.numRowsAffected() == 0)
+        return m_db->commit() || failed(nullptr);
 
     bindKey(s.find, 0, key);
     if (!s.find.exec())
@@ -512,12 +604,6 @@ bool ProgressStore::write(const AnswerEvent &event, const QString &dictionary, q
         word.schedule = word.schedule.AfterAnswer(event.kind, m_days(time));
     word.Add(event.kind, time);
 
-    s.addAnswer.bindValue(0, time);
-    s.addAnswer.bindValue(1, text(dictionary));
-    bindKey(s.addAnswer, 2, key);
-    s.addAnswer.bindValue(6, KindName(event.kind));
-    if (!s.addAnswer.exec())
-        return failed(&s.addAnswer);
     if (replayWord && !replay(key, word.schedule, error)) {
         m_db->rollback();
         return false;
@@ -533,6 +619,7 @@ bool ProgressStore::write(const AnswerEvent &event, const QString &dictionary, q
         return failed(&s.putWord);
 
     s.addDay.bindValue(0, dayOf(time));
+    s.addDay.bindValue(1, 1);
     if (!s.addDay.exec())
         return failed(&s.addDay);
 
@@ -644,4 +731,208 @@ qint64 ProgressStore::AnswerCount() const
         return 0;
     QSqlQuery query(*m_db);
     return query.exec(u"SELECT count(*) FROM answers"_s) && query.next() ? query.value(0).toLongLong() : 0;
+}
+
+QHash<QString, ProgressStore::JournalMark> ProgressStore::JournalMarks()
+{
+    QHash<QString, JournalMark> marks;
+    m_error.clear();
+    if (!IsOpen())
+        return marks;
+    QSqlQuery query(*m_db);
+    query.setForwardOnly(true);
+    bool ok = query.exec(u"SELECT name, computer, read_to, last_line, last_hash FROM journals"_s);
+    while (ok && query.next()) {
+        marks.insert(query.value(0).toString(), {query.value(1).toString(), query.value(2).toLongLong(),
+                                                 query.value(3).toLongLong(), query.value(4).toByteArray()});
+    }
+    if (query.lastError().isValid())
+        m_error = describe(query.lastError());
+    return marks;
+}
+
+bool ProgressStore::AddFromJournal(const QString &name, const QList<JournalAnswer> &answers, const JournalMark &mark,
+                                   bool restart, qint64 *added)
+{
+    if (added)
+        *added = 0;
+    if (!IsOpen() || m_mode == Mode::Read) {
+        m_error = u"the record is not open for writing"_s;
+        return false;
+    }
+    QSqlError error;
+    const auto failed = [this, &error](QSqlQuery *query) {
+        if (query) {
+            error = query->lastError();
+            query->finish();
+        }
+        m_error = describe(error.isValid() ? error : m_db->lastError());
+        m_db->rollback();
+        renewIfDamaged(error);
+        return false;
+    };
+    if (!begin())
+        return failed(nullptr);
+
+    QSet<WordKey> changed;
+    QHash<QString, int> days;
+    if (restart) {
+        QSqlQuery earlier(*m_db);
+        earlier.setForwardOnly(true);
+        earlier.prepare(u"SELECT word, meaning1, meaning2, meaning3, time FROM answers WHERE journal = ?"_s);
+        earlier.bindValue(0, name);
+        if (!earlier.exec())
+            return failed(&earlier);
+        while (earlier.next()) {
+            changed.insert(keyAt(earlier, 0));
+            --days[dayOf(earlier.value(4).toLongLong())];
+        }
+        earlier.finish();
+        QSqlQuery forget(*m_db);
+        forget.prepare(u"DELETE FROM answers WHERE journal = ?"_s);
+        forget.bindValue(0, name);
+        if (!forget.exec())
+            return failed(&forget);
+    }
+
+    QSqlQuery insert(*m_db);
+    insert.prepare(u"INSERT OR IGNORE INTO answers (time, dictionary, word, meaning1, meaning2, meaning3, kind, "
+                   "journal, sequence) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"_s);
+    for (const JournalAnswer &answer : answers) {
+        insert.bindValue(0, answer.time);
+        insert.bindValue(1, text(answer.dictionary));
+        bindKey(insert, 2, answer.word);
+        insert.bindValue(6, KindName(answer.kind));
+        insert.bindValue(7, name);
+        insert.bindValue(8, answer.sequence);
+        if (!insert.exec())
+            return failed(&insert);
+        if (insert.numRowsAffected() > 0) {
+            changed.insert(answer.word);
+            ++days[dayOf(answer.time)];
+            if (added)
+                ++*added;
+        }
+    }
+
+    Statements &s = *m_statements;
+    for (auto it = days.cbegin(); it != days.cend(); ++it) {
+        if (it.value() == 0)
+            continue;
+        s.addDay.bindValue(0, it.key());
+        s.addDay.bindValue(1, it.value());
+        if (!s.addDay.exec())
+            return failed(&s.addDay);
+    }
+    if (!rebuildWords(changed.values(), error))
+        return failed(nullptr);
+
+    QSqlQuery place(*m_db);
+    place.prepare(u"INSERT OR REPLACE INTO journals (name, computer, read_to, last_line, last_hash) "
+                  "VALUES (?, ?, ?, ?, ?)"_s);
+    const QVariant values[] = {name, text(mark.computer), mark.readTo, mark.lastLine, mark.lastHash};
+    for (int i = 0; i < 5; ++i)
+        place.bindValue(i, values[i]);
+    if (!place.exec())
+        return failed(&place);
+    if (!m_db->commit())
+        return failed(nullptr);
+    return true;
+}
+
+bool ProgressStore::rebuildWords(const QList<WordKey> &keys, QSqlError &error)
+{
+    QSqlQuery answers(*m_db);
+    answers.setForwardOnly(true);
+    QSqlQuery drop(*m_db);
+    if (!answers.prepare(u"SELECT time, kind FROM answers "
+                         "WHERE word = ? AND meaning1 = ? AND meaning2 = ? AND meaning3 = ? ORDER BY time, id"_s)
+        || !drop.prepare(u"DELETE FROM words WHERE word = ? AND meaning1 = ? AND meaning2 = ? AND meaning3 = ?"_s)) {
+        error = answers.lastError().isValid() ? answers.lastError() : drop.lastError();
+        return false;
+    }
+    QSqlQuery &put = m_statements->putWord;
+    for (const WordKey &key : keys) {
+        bindKey(answers, 0, key);
+        if (!answers.exec()) {
+            error = answers.lastError();
+            return false;
+        }
+        WordProgress word;
+        QList<TimedAnswer> timeline;
+        while (answers.next()) {
+            if (const std::optional<AnswerKind> kind = KindFromName(answers.value(1).toString())) {
+                const qint64 time = answers.value(0).toLongLong();
+                word.Add(*kind, time);
+                timeline.append({time, *kind});
+            }
+        }
+        if (answers.lastError().isValid()) {
+            error = answers.lastError();
+            return false;
+        }
+        answers.finish();
+        if (timeline.isEmpty()) {
+            bindKey(drop, 0, key);
+            if (!drop.exec()) {
+                error = drop.lastError();
+                return false;
+            }
+            continue;
+        }
+        word.schedule = ReplaySchedule(std::move(timeline), m_days);
+        bindKey(put, 0, key);
+        const int values[] = {word.box, word.right, word.wrong, word.unanswered, word.hints, word.shown};
+        for (int i = 0; i < 6; ++i)
+            put.bindValue(4 + i, values[i]);
+        put.bindValue(10, word.lastTime);
+        bindSchedule(put, 11, word.schedule);
+        if (!put.exec()) {
+            error = put.lastError();
+            return false;
+        }
+    }
+    return true;
+}
+
+QStringList ProgressStore::FirstTimeNotices(const QStringList &names)
+{
+    QStringList fresh;
+    if (!IsOpen() || names.isEmpty() || m_mode == Mode::Read)
+        return fresh;
+    QSqlQuery query(*m_db);
+    query.prepare(u"INSERT OR IGNORE INTO notices (notice) VALUES (?)"_s);
+    for (const QString &name : names) {
+        query.bindValue(0, name);
+        if (query.exec() && query.numRowsAffected() > 0)
+            fresh.append(name);
+    }
+    return fresh;
+}
+
+QList<JournalAnswer> ProgressStore::Answers()
+{
+    QList<JournalAnswer> answers;
+    m_error.clear();
+    if (!IsOpen())
+        return answers;
+    QSqlQuery query(*m_db);
+    query.setForwardOnly(true);
+    bool ok = query.exec(u"SELECT time, dictionary, word, meaning1, meaning2, meaning3, kind FROM answers ORDER BY id"_s);
+    while (ok && query.next()) {
+        JournalAnswer answer;
+        answer.time = query.value(0).toLongLong();
+        answer.dictionary = query.value(1).toString();
+        answer.word = keyAt(query, 2);
+        const std::optional<AnswerKind> kind = KindFromName(query.value(6).toString());
+        if (!kind)
+            continue;
+        answer.kind = *kind;
+        answers.append(std::move(answer));
+    }
+    if (query.lastError().isValid()) {
+        m_error = describe(query.lastError());
+        answers.clear();
+    }
+    return answers;
 }

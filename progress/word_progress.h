@@ -60,6 +60,8 @@ struct WordProgress
     Stage stage() const;
     // The word after one more outcome: its box moves and its count grows.
     void Add(AnswerKind kind, qint64 time);
+
+    friend bool operator==(const WordProgress &, const WordProgress &) = default;
 };
 
 // The box after one outcome: a right answer moves it up one (to 5 at most);

@@ -3,9 +3,11 @@
 instances carry the data folder between two homes of Lexomat with different
 home paths, and a Lexomat runs in each, on an X display of its own.
 
-    run_sharing.py --binary build/app/lexomat [--artifacts DIR] [--keep]
+    run_sharing.py --binary build/app/lexomat --wrd build/tools/wrd/lexomat-wrd
+                   [--artifacts DIR] [--keep]
 
-Both add words to the same dictionary while both run; A marks a dictionary
+Both answer words, and lexomat-wrd progress counts the answers of both on
+each computer once the journals have travelled. Both add words to the same dictionary while both run; A marks a dictionary
 "Исключить" and B shows the mark; a dictionary changed on both sides while
 the engines cannot reach each other ends, after "Объединить", with every
 word of both versions. On a failure both screens are saved in the artifacts
@@ -25,8 +27,8 @@ import traceback
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 from program_files import decode_dictionary, encode_dictionary, read_settings  # noqa: E402
-from run_e2e import (ADD_WORD_BUTTON, FIRST_TAB, NEXT_DICTIONARY_BUTTON, E2EFailure, Lexomat,  # noqa: E402
-                     check)
+from run_e2e import (ADD_WORD_BUTTON, FIRST_TAB, NEXT_DICTIONARY_BUTTON, START_BUTTON, E2EFailure,  # noqa: E402
+                     Lexomat, check)
 from syncthing_pair import SyncthingPair  # noqa: E402
 from xsession import XSession, wait_until  # noqa: E402
 
@@ -34,9 +36,14 @@ from xsession import XSession, wait_until  # noqa: E402
 PREVIOUS_DICTIONARY_BUTTON = (21 + 20 + 14, 42 + 202 + 10)  # BPrevDict "<<", 29 x 21
 EXCLUDE_BOX = (21 + 105 + 8, 42 + 232 + 9)                   # CBExclude "Исключить"
 MERGE_BUTTON = (21 - 1 + 280 + 41, 42 + 161 + 7 + 11)        # BMergeConflict on the bar below the list
+NEXT_TURN_BUTTON = (284 + 27, 21 + 8)                         # Button3 "Дальше", 55 x 17
 
-# What is not carried between the computers: the record of answers while it
-# is a live database, and copies of dictionaries that could not be written.
+ANSWER_COLUMNS = ["right", "wrong", "unanswered", "hints", "shown"]
+
+# What is not carried between the computers: copies of dictionaries that
+# could not be written. (The index of answers lives in each computer's state
+# folder, outside the shared one; a record left there by an older Lexomat
+# would be no more than a file of that computer's.)
 NOT_SHARED = ["progress.sqlite*", "recovered"]
 
 FIRST = ["cat,кошка,", "dog,собака,", "house,дом,", "tree,дерево,", "water,вода,", "sun,солнце,"]
@@ -118,6 +125,44 @@ class Computer:
     def close(self):
         self.program.close_with_button()
 
+    def computer_id(self):
+        settings = read_settings(os.path.join(self.home, ".config", "Tolv", "LX.ini"))
+        return settings.get("", {}).get("COMPUTER_ID", "").split(":")[-1]
+
+    def journal_lines(self, computer_id):
+        path = os.path.join(self.shared, "journal", f"{computer_id}.jsonl")
+        if not os.path.exists(path):
+            return 0
+        with open(path, "rb") as file:
+            return file.read().count(b"\n")
+
+    def play(self, turns):
+        """A game in which each turn is ended with "Дальше": each an answer
+        in this computer's journal. Returns how many it holds."""
+        self.click(START_BUTTON)
+        wait_until(f"{self.name} to name its computer", self.computer_id, timeout=10)
+        own = self.computer_id()
+        for _ in range(turns):
+            before = self.journal_lines(own)
+            time.sleep(0.4)
+            self.click(NEXT_TURN_BUTTON)
+            wait_until(f"an answer in the journal of {self.name}", lambda: self.journal_lines(own) > before,
+                       timeout=8)
+        self.click(START_BUTTON)
+        self.x.park_pointer()
+        return self.journal_lines(own)
+
+    def answers_counted(self, wrd):
+        """The answers lexomat-wrd progress counts in this home, in total."""
+        env = self.program.env()
+        result = subprocess.run([wrd, "progress", "--tsv", os.path.join(self.shared, "dict")], env=env,
+                                capture_output=True, text=True, timeout=60)
+        check(result.returncode == 0, f"lexomat-wrd progress on {self.name}: {result.stderr}")
+        rows = [line.split("\t") for line in result.stdout.splitlines()]
+        header, total = rows[0], rows[-1]
+        check(total[0] == "total", f"lexomat-wrd progress on {self.name} printed {result.stdout}")
+        return sum(int(total[header.index(column)]) for column in ANSWER_COLUMNS)
+
     def exclude_flag(self, number):
         """This computer's own "Исключить" of a dictionary, as its settings
         hold it: True, False or None."""
@@ -128,7 +173,7 @@ class Computer:
         return None
 
 
-def scenario(a, b, pair, binary):
+def scenario(a, b, pair, binary, wrd):
     # The learner's dictionaries start on A and reach B through the engine.
     with open(a.dictionary(0), "wb") as file:
         file.write(encode_dictionary(FIRST))
@@ -138,6 +183,19 @@ def scenario(a, b, pair, binary):
 
     a.start(binary)
     b.start(binary)
+    # Both practise; each answer goes into the journal of its computer.
+    answered = {}
+    for computer, turns in ((a, 3), (b, 4)):
+        count = computer.play(turns)
+        answered[f"journal/{computer.computer_id()}.jsonl"] = count
+    check(len(answered) == 2, f"the two computers share one id: {answered}")
+
+    def journals_travelled(tree):
+        return all(tree.get(name, b"").count(b"\n") == count for name, count in answered.items())
+    pair.wait_synced("the journals to reach the other computer", journals_travelled)
+    for computer in (a, b):
+        wait_until(f"lexomat-wrd on {computer.name} to count both computers' answers",
+                   lambda: computer.answers_counted(wrd) == sum(answered.values()), timeout=10)
     for computer in (a, b):
         computer.open_dictionaries_tab()
 
@@ -202,6 +260,7 @@ def scenario(a, b, pair, binary):
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--binary", required=True)
+    parser.add_argument("--wrd", required=True)
     parser.add_argument("--artifacts")
     parser.add_argument("--keep", action="store_true", help="keep the work folder")
     args = parser.parse_args()
@@ -220,7 +279,7 @@ def main():
     failed = False
     try:
         pair.start()
-        scenario(a, b, pair, binary)
+        scenario(a, b, pair, binary, os.path.abspath(args.wrd))
     except Exception as error:
         failed = True
         print(f"FAIL sharing ({time.monotonic() - began:.1f} s): {error}", flush=True)

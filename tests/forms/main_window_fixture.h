@@ -27,6 +27,10 @@ public:
         m_hadDataHome = qEnvironmentVariableIsSet("XDG_DATA_HOME");
         m_previousDataHome = qgetenv("XDG_DATA_HOME");
         qputenv("XDG_DATA_HOME", m_dir.filePath(QStringLiteral("data")).toLocal8Bit());
+        // And the index of every computer's answers to its state folder.
+        m_hadStateHome = qEnvironmentVariableIsSet("XDG_STATE_HOME");
+        m_previousStateHome = qgetenv("XDG_STATE_HOME");
+        qputenv("XDG_STATE_HOME", m_dir.filePath(QStringLiteral("state")).toLocal8Bit());
         MessageBoxes::setHandler([this](const QString &caption, const QString &text) {
             messages.append(caption + QLatin1Char('|') + text);
         });
@@ -43,6 +47,10 @@ public:
             qputenv("XDG_DATA_HOME", m_previousDataHome);
         else
             qunsetenv("XDG_DATA_HOME");
+        if (m_hadStateHome)
+            qputenv("XDG_STATE_HOME", m_previousStateHome);
+        else
+            qunsetenv("XDG_STATE_HOME");
     }
 
     QString dictPath(int number) const
@@ -90,4 +98,6 @@ private:
     QString m_settings;
     QByteArray m_previousDataHome;
     bool m_hadDataHome = false;
+    QByteArray m_previousStateHome;
+    bool m_hadStateHome = false;
 };

@@ -24,6 +24,7 @@ Result runWrd(const QStringList &arguments, const QString &dataHome)
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(u"XDG_DATA_HOME"_s, dataHome);
+    environment.insert(u"XDG_STATE_HOME"_s, dataHome + u"/state"_s);
     process.setProcessEnvironment(environment);
     process.start(QStringLiteral(WRD_BINARY), arguments);
     Result result;

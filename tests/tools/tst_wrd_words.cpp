@@ -47,6 +47,7 @@ private:
         QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(u"XDG_DATA_HOME"_s, m_dir->filePath(u"data"_s));
+        environment.insert(u"XDG_STATE_HOME"_s, m_dir->filePath(u"state"_s));
         environment.insert(u"XDG_RUNTIME_DIR"_s, m_dir->filePath(u"runtime"_s));
         process.setProcessEnvironment(environment);
         process.start(QStringLiteral(WRD_BINARY), arguments);

@@ -11,6 +11,7 @@
 #include "tools/wrd/wrd_merge.h"
 #include "tools/wrd/wrd_words.h"
 #include "progress/folder_progress.h"
+#include "progress/journal_indexer.h"
 #include "progress/progress_store.h"
 
 #include <QCoreApplication>
@@ -87,8 +88,11 @@ Commands:
       once, also when several dictionaries hold it. --tsv prints the same
       as tab-separated columns with a header line, one line per dictionary
       and a last line "total". The record is read from FILE, by default
-      from lexomat/progress.sqlite in the user's data folder
-      ($XDG_DATA_HOME, else ~/.local/share); it is never changed.
+      from this computer's index of every computer's answers,
+      lexomat/progress.sqlite in the user's state folder ($XDG_STATE_HOME,
+      else ~/.local/state), brought up to date from the journals in
+      lexomat/journal/ of the data folder ($XDG_DATA_HOME, else
+      ~/.local/share) first; FILE is never changed.
   lookup [--article | --tsv] WORD...
       Looks each word up in the English-Russian dictionary (Debian's
       mueller7-dict; another dictd dictionary named eng-rus serves too),
@@ -443,7 +447,7 @@ int addStarterCourse(const QStringList &arguments, QTextStream &out, QTextStream
 int showProgress(const QStringList &arguments, QTextStream &out, QTextStream &err)
 {
     QString folderPath;
-    QString recordPath = ProgressStore::DefaultPath();
+    QString recordPath;
     bool tsv = false;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString &argument = arguments[i];
@@ -465,6 +469,12 @@ int showProgress(const QStringList &arguments, QTextStream &out, QTextStream &er
     if (!info.isDir())
         return report(err, {{folderPath, 0, info.exists() ? u"not a folder"_s : u"no such folder"_s}});
 
+    if (recordPath.isEmpty()) {
+        QStringList messages;
+        recordPath = JournalIndexer::RecordToRead(&messages);
+        for (const QString &message : std::as_const(messages))
+            err << Program << u": "_s << message << u'\n';
+    }
     ProgressMap record;
     if (QFileInfo::exists(recordPath)) {
         ProgressStore store;

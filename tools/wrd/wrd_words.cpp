@@ -3,6 +3,7 @@
 #include "dict/word_file.h"
 #include "import/folder_import.h"
 #include "platform/single_instance.h"
+#include "progress/journal_indexer.h"
 #include "progress/progress_store.h"
 #include "reading/lexicon_knowledge.h"
 #include "reading/quazip_archive.h"
@@ -192,7 +193,7 @@ int WordsFromText(const QStringList &arguments, QTextStream &out, QTextStream &e
     QString file;
     QString folder;
     QString into;
-    QString recordPath = ProgressStore::DefaultPath();
+    QString recordPath;
     int coverage = 95;
     bool tsv = false;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
@@ -251,6 +252,12 @@ int WordsFromText(const QStringList &arguments, QTextStream &out, QTextStream &e
         }
     }
 
+    if (recordPath.isEmpty()) {
+        QStringList messages;
+        recordPath = JournalIndexer::RecordToRead(&messages);
+        for (const QString &message : std::as_const(messages))
+            err << Program << u": "_s << message << u'\n';
+    }
     const std::optional<QStringList> learnt = learntWords(recordPath, err);
     if (!learnt)
         return Failed;
