@@ -63,6 +63,31 @@ DictdIndex::DictdIndex(QByteArray data)
     };
     if (!std::is_sorted(m_lines.begin(), m_lines.end(), less))
         std::stable_sort(m_lines.begin(), m_lines.end(), less);
+
+    // Lines of several spellings are few (32 of Mueller's 46 000): an index
+    // made of them gets a thousand spellings more than it has lines, no
+    // more.
+    constexpr std::size_t MaxExtraSpellings = 1000;
+    for (const quint32 line : m_lines) {
+        QByteArrayView rest = headwordFrom(line);
+        if (!rest.contains(", "))
+            continue;
+        while (!rest.isEmpty() && m_spellings.size() < m_lines.size() + MaxExtraSpellings) {
+            qsizetype comma = rest.indexOf(", ");
+            if (comma < 0)
+                comma = rest.size();
+            if (comma > 0)
+                m_spellings.push_back({quint32(rest.data() - bytes), quint32(comma), line});
+            rest = rest.sliced(std::min(comma + 2, rest.size()));
+        }
+    }
+    std::stable_sort(m_spellings.begin(), m_spellings.end(),
+                     [this](const Spelling &a, const Spelling &b) { return compareFolded(spellingOf(a), spellingOf(b)) < 0; });
+}
+
+QByteArrayView DictdIndex::spellingOf(const Spelling &spelling) const
+{
+    return QByteArrayView(m_data).sliced(spelling.start, spelling.size);
 }
 
 QByteArrayView DictdIndex::lineFrom(quint32 start) const
@@ -89,22 +114,31 @@ QList<DictdIndex::Location> DictdIndex::find(QByteArrayView headword) const
     const auto first = std::lower_bound(m_lines.begin(), m_lines.end(), headword, [this](quint32 line, QByteArrayView key) {
         return compareFolded(headwordFrom(line), key) < 0;
     });
-    for (auto it = first; it != m_lines.end() && compareFolded(headwordFrom(*it), headword) == 0; ++it) {
-        const QByteArrayView line = lineFrom(*it);
-        const qsizetype tab1 = line.indexOf('\t');
-        const qsizetype tab2 = tab1 < 0 ? -1 : line.indexOf('\t', tab1 + 1);
-        if (tab2 < 0)
-            continue;
-        // A fourth field (some dictionaries name the original headword there)
-        // is no part of the length.
-        qsizetype tab3 = line.indexOf('\t', tab2 + 1);
-        if (tab3 < 0)
-            tab3 = line.size();
-        const auto offset = decodeNumber(line.sliced(tab1 + 1, tab2 - tab1 - 1));
-        const auto length = decodeNumber(line.sliced(tab2 + 1, tab3 - tab2 - 1));
-        if (offset && length)
-            found.append({*offset, *length});
-    }
+    for (auto it = first; it != m_lines.end() && compareFolded(headwordFrom(*it), headword) == 0; ++it)
+        found = locationsOf(*it, std::move(found));
+    const auto spelling = std::lower_bound(m_spellings.begin(), m_spellings.end(), headword,
+                                           [this](const Spelling &item, QByteArrayView key) { return compareFolded(spellingOf(item), key) < 0; });
+    for (auto it = spelling; it != m_spellings.end() && compareFolded(spellingOf(*it), headword) == 0; ++it)
+        found = locationsOf(it->line, std::move(found));
+    return found;
+}
+
+QList<DictdIndex::Location> DictdIndex::locationsOf(quint32 start, QList<Location> found) const
+{
+    const QByteArrayView line = lineFrom(start);
+    const qsizetype tab1 = line.indexOf('\t');
+    const qsizetype tab2 = tab1 < 0 ? -1 : line.indexOf('\t', tab1 + 1);
+    if (tab2 < 0)
+        return found;
+    // A fourth field (some dictionaries name the original headword there)
+    // is no part of the length.
+    qsizetype tab3 = line.indexOf('\t', tab2 + 1);
+    if (tab3 < 0)
+        tab3 = line.size();
+    const auto offset = decodeNumber(line.sliced(tab1 + 1, tab2 - tab1 - 1));
+    const auto length = decodeNumber(line.sliced(tab2 + 1, tab3 - tab2 - 1));
+    if (offset && length && !found.contains(Location{*offset, *length}))
+        found.append({*offset, *length});
     return found;
 }
 

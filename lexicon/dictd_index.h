@@ -28,7 +28,8 @@ public:
     qsizetype headwordCount() const { return qsizetype(m_lines.size()); }
 
     // Where the articles of a headword lie, in the order of the index. Lines
-    // whose numbers are malformed or too large are left out.
+    // whose numbers are malformed or too large are left out. A line may name
+    // several spellings of one word, "jewellery, jewelry": each finds it.
     QList<Location> find(QByteArrayView headword) const;
 
     // A number in dictd's base-64 digits (A-Z a-z 0-9 + /, most significant
@@ -42,7 +43,19 @@ private:
     QByteArrayView lineFrom(quint32 start) const;
     QByteArrayView headwordFrom(quint32 start) const;
 
+    QList<Location> locationsOf(quint32 start, QList<Location> found) const;
+
     QByteArray m_data;
     // Start of every line, in headword order.
     std::vector<quint32> m_lines;
+    // The spellings of lines that name several, each with its line's start,
+    // in spelling order.
+    struct Spelling
+    {
+        quint32 start = 0;
+        quint32 size = 0;
+        quint32 line = 0;
+    };
+    QByteArrayView spellingOf(const Spelling &spelling) const;
+    std::vector<Spelling> m_spellings;
 };

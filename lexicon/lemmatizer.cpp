@@ -174,3 +174,18 @@ QStringList Lemmatizer::baseForms(const QString &word) const
         forms.append(fromWordNetKey(key));
     return forms;
 }
+
+QStringList Lemmatizer::adverbBases(const QString &word) const
+{
+    const QByteArray key = wordNetKey(word);
+    QStringList bases;
+    for (const SuffixRule &rule : AdjectiveRules) {
+        const QByteArrayView ending(rule.ending);
+        if (!key.endsWith(ending) || key.size() <= ending.size())
+            continue;
+        const QByteArray base = key.first(key.size() - ending.size()) + rule.replacement;
+        if (!indexLine(base, PartOfSpeech::Adverb).isNull())
+            addOnce(bases, fromWordNetKey(base));
+    }
+    return bases;
+}

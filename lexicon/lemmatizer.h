@@ -40,6 +40,12 @@ public:
     // single spaces ("ice cream").
     QStringList baseForms(const QString &word) const;
 
+    // The bases of a comparative or superlative by WordNet's adjective rules
+    // that WordNet knows as an adverb: "sooner" -> "soon", which its
+    // own rules do not reach, since they look for the base among the
+    // adjectives only.
+    QStringList adverbBases(const QString &word) const;
+
     // Whether WordNet knows the word as written, as any part of speech.
     bool knows(const QString &word) const;
     bool knows(const QString &word, PartOfSpeech part) const;

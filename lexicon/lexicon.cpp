@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 
+#include <array>
 #include <mutex>
 
 using namespace Qt::StringLiterals;
@@ -196,6 +197,45 @@ QString Lexicon::existingKey(const QString &headword) const
         }
     }
     return {};
+}
+
+bool Lexicon::holds(const QString &key) const
+{
+    const QByteArray bytes = key.toUtf8();
+    return std::any_of(m_dictionaries.begin(), m_dictionaries.end(),
+                       [&](const auto &dictionary) { return !dictionary->index.find(bytes).isEmpty(); });
+}
+
+QStringList Lexicon::otherSpellings(const QString &word) const
+{
+    // American and British spellings of the same sounds, either way round:
+    // "color", "neighbor"; "realise", "organise"; "analyze"; "offense";
+    // "center"; "catalog"; "marvelous", "traveler".
+    static const std::array<std::pair<QStringView, QStringView>, 8> spellings{{
+        {u"or", u"our"}, {u"is", u"iz"}, {u"iz", u"is"}, {u"yz", u"ys"},
+        {u"ense", u"ence"}, {u"er", u"re"}, {u"og", u"ogue"}, {u"el", u"ell"},
+    }};
+    QStringList tried;
+    if (word.contains(u'-') || word.contains(u' ')) {
+        QString joined = word;
+        tried.append(joined.remove(u'-').remove(u' '));
+    } else {
+        // Not next to an end: a letter alone is no part of a compound.
+        for (qsizetype at = 2; at + 2 <= word.size(); ++at) {
+            tried.append(word.first(at) + u'-' + word.sliced(at));
+            tried.append(word.first(at) + u' ' + word.sliced(at));
+        }
+    }
+    for (const auto &[from, to] : spellings) {
+        for (qsizetype at = word.indexOf(from); at >= 0; at = word.indexOf(from, at + 1))
+            tried.append(word.first(at) + to + word.sliced(at + from.size()));
+    }
+    QStringList held;
+    for (const QString &spelling : std::as_const(tried)) {
+        if (spelling != word && !held.contains(spelling) && holds(spelling))
+            held.append(spelling);
+    }
+    return held;
 }
 
 QStringList Lexicon::articlesOf(const QString &headword) const
@@ -406,27 +446,26 @@ LookupResult Lexicon::lookup(const QString &word) const
     if (asked.isEmpty() || asked.size() > MaxWordLength || m_state != State::Ready)
         return result;
 
-    // The word as written first, then its base words.
+    // The word as written first, then its base words, then the base of an
+    // adverb's comparative ("sooner").
     QStringList candidates{asked};
-    for (const QString &base : m_lemmatizer.baseForms(asked)) {
+    for (const QString &base : m_lemmatizer.baseForms(asked) + m_lemmatizer.adverbBases(asked)) {
         if (!candidates.contains(base))
             candidates.append(base);
     }
     Meanings firstFound;
-    for (const QString &candidate : std::as_const(candidates)) {
+    const auto tryCandidate = [&](const QString &candidate, const QString &spelling) {
         QStringList visited{candidate};
         const bool pluralAsked = candidate != asked && asked.endsWith(u's');
-        // The spelling asked decides between "may" and "May".
-        const QString spelling = candidate == asked ? result.word : candidate;
         Meanings meanings = meaningsOf({candidate, spelling, 0, 0, pluralAsked}, 0, visited);
         if (meanings.articles.isEmpty())
-            continue;
+            return false;
         if (meanings.meanings.isEmpty()) {
             // "was" says only that it is a form of "be": the base word's
             // article follows the word's own.
             if (firstFound.articles.isEmpty())
                 firstFound = std::move(meanings);
-            continue;
+            return false;
         }
         QStringList articles = firstFound.articles;
         articles.append(meanings.articles);
@@ -434,7 +473,20 @@ LookupResult Lexicon::lookup(const QString &word) const
         result.transcription = meanings.transcription;
         result.meanings = meanings.meanings;
         result.article = joinArticles(articles);
-        return result;
+        return true;
+    };
+    for (const QString &candidate : std::as_const(candidates)) {
+        // The spelling asked decides between "may" and "May".
+        if (tryCandidate(candidate, candidate == asked ? result.word : candidate))
+            return result;
+    }
+    // Another spelling, even after an article without meanings: "favor"
+    // only says "_ам. = favour, favourable, ...".
+    for (const QString &candidate : std::as_const(candidates)) {
+        for (const QString &spelling : otherSpellings(candidate)) {
+            if (tryCandidate(spelling, spelling))
+                return result;
+        }
     }
     if (!firstFound.articles.isEmpty()) {
         result.headword = firstFound.headword;

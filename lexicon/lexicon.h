@@ -93,6 +93,12 @@ private:
     };
 
     QStringList articlesOf(const QString &headword) const;
+    // Spellings of a word the dictionaries hold when they lack the word as
+    // written: joined by a hyphen or a blank ("co-operate", "per cent"),
+    // or in the other of the British and American spellings ("colour" for
+    // "color", "realize" for "realise").
+    QStringList otherSpellings(const QString &word) const;
+    bool holds(const QString &key) const;
     // The index's spelling of a headword a reference names; empty if none.
     QString existingKey(const QString &headword) const;
     Meanings meaningsOf(const Query &query, int depth, QStringList &visited) const;

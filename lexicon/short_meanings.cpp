@@ -91,8 +91,9 @@ QString cleanItem(QString item)
     item.remove(use);
     static const QStringList trailers{u" и т.п."_s, u" и т. п."_s, u" и т.д."_s, u" и т. д."_s, u" и пр."_s, u" и др."_s};
     for (const QString &trailer : trailers) {
-        if (item.endsWith(trailer))
-            item.chop(trailer.size());
+        // "= myself и т.д.": the trailer alone is no meaning either.
+        if (item.endsWith(trailer) || item == QStringView(trailer).sliced(1))
+            item.chop(std::min(item.size(), trailer.size()));
     }
     // Punctuation at the ends, except the dot of "что-л." and the like.
     static const QString edgePunctuation = u" .!?:-–—\"«»'"_s;
@@ -114,6 +115,10 @@ QString cleanItem(QString item)
     }
     if (item.contains(u"см.") || item.contains(u"тж."))
         return {};
+    // A letter standing alone is a slip of the typesetting ("[..] г" for a
+    // label), unless it is one of the language's one-letter words.
+    if (item.size() == 1 && !u"авжиксоуяб"_s.contains(item.front().toLower()))
+        return {};
     return item;
 }
 
@@ -131,7 +136,11 @@ QStringList fromSense(const QString &senseText)
     text.remove(pronunciation);
     text = withoutBrackets(text);
     for (const QString &rawSegment : text.split(u';')) {
-        const QString segment = withoutLabels(rawSegment);
+        QString segment = withoutLabels(rawSegment);
+        // A short form names its full one before the meaning: "_сокр. от
+        // bicycle велосипед" means "велосипед".
+        static const QRegularExpression fullForm(uR"(^\s*(?:от|=)\s+[A-Za-z][A-Za-z'.\- ]*\s+(?=[\x{0400}-\x{04FF}]))"_s);
+        segment.remove(fullForm);
         // The first English example ends the meanings; so does an
         // explanation leading to one ("употр. как глагол-связка: ...").
         if (hasLatin(segment) || segment.contains(u':'))
@@ -154,9 +163,10 @@ std::optional<Reference> referenceOf(const QString &senseText)
 {
     // Labels and Russian connectives before the pointer; the headword is
     // English words, perhaps followed by the numeral of a homonym and the
-    // number of a part or sense.
+    // number of a part or sense; of two headwords or senses named ("от
+    // gymnasium и gymnastics", "= electrify 1 и 2") the first is followed.
     static const QRegularExpression pointer(
-        uR"(^[\s,.]*(?:(?:_\S+|и)\s+)*(?:от|=|см\.)\s*([A-Za-z][A-Za-z'.\-]*(?: [A-Za-z][A-Za-z'.\-]*)*?)\.?(?: (I|II|III|IV|V))?(?:\s*(\d+))?\s*[.,]?\s*$)"_s);
+        uR"(^[\s,.]*(?:(?:_\S+|и)\s+)*(?:от|=|см\.)\s*([A-Za-z][A-Za-z'.\-]*(?: [A-Za-z][A-Za-z'.\-]*)*?)\.?(?: (I|II|III|IV|V))?(?:\s*(\d+))?(?:\s+(?:и|или)\s+[A-Za-z0-9][A-Za-z0-9'.\-]*)?\s*[.,]?\s*$)"_s);
     static const QStringList numerals{u"I"_s, u"II"_s, u"III"_s, u"IV"_s, u"V"_s};
     for (const QString &segment : withoutBrackets(senseText).split(u';')) {
         const QRegularExpressionMatch match = pointer.match(segment.simplified());

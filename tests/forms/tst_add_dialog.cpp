@@ -407,12 +407,17 @@ private Q_SLOTS:
         dialog.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&dialog));
         QCOMPARE(layout(dialog), layout(plain));
+        // Nothing says that something is missing or broken.
+        QStringList messages;
+        MessageBoxes::setHandler([&](const QString &, const QString &text) { messages << text; });
         QTest::keyClicks(field(dialog, 1), u"thoroughly"_s);
         QTest::keyClick(field(dialog, 1), Qt::Key_Tab);
         QTest::keyClick(field(dialog, 2), Qt::Key_Down);
         QTest::keyClick(field(dialog, 2), Qt::Key_F2);
         QCOMPARE(QApplication::activeModalWidget(), nullptr);
         QTest::keyClick(field(dialog, 2), Qt::Key_Return);
+        MessageBoxes::setHandler({});
+        QCOMPARE(messages, QStringList{});
         QCOMPARE(lines, QStringList{u"thoroughly,"_s});
     }
 
@@ -429,6 +434,8 @@ private Q_SLOTS:
             << u"thoroughly"_s << u"thoroughly [ˈθʌrəlɪ]"_s << QList<int>{3, 3} << u"thoroughly,основательно,тщательно,"_s;
         QTest::newRow("an inflected form")
             << u"houses"_s << u"houses → house [haʊs]"_s << QList<int>{0, 0} << u"houses,дом,жилище,"_s;
+        QTest::newRow("a past tense with an article of its own, the base word's meanings after it")
+            << u"studied"_s << u"studied [ˈstʌdɪd]"_s << QList<int>{4, 4} << u"studied,изучать,исследовать,"_s;
         QTest::newRow("a form that points to its base word")
             << u"went"_s << u"went → go [gəʊ]"_s << QList<int>{0, 1, 0} << u"went,идти,быть в движении,ходить,"_s;
     }

@@ -78,6 +78,12 @@ private Q_SLOTS:
         QTest::newRow("empty lines") << "\n\ngo\tC\tD\n\n"_ba << "go"_ba << Locations{{2, 3}};
         QTest::newRow("no final break") << "a\tA\tB\ngo\tC\tD"_ba << "go"_ba << Locations{{2, 3}};
         QTest::newRow("empty index") << ""_ba << "go"_ba << Locations{};
+        const QByteArray spellings = "colour, color\tC\tD\ncolumn\tE\tF\nhullo, hulloa, hello\tG\tH\n"_ba;
+        QTest::newRow("one of several spellings") << spellings << "color"_ba << Locations{{2, 3}};
+        QTest::newRow("the first spelling") << spellings << "Colour"_ba << Locations{{2, 3}};
+        QTest::newRow("the last of three") << spellings << "hello"_ba << Locations{{6, 7}};
+        QTest::newRow("the line as written") << spellings << "colour, color"_ba << Locations{{2, 3}};
+        QTest::newRow("part of a spelling") << spellings << "colo"_ba << Locations{};
     }
     void find()
     {

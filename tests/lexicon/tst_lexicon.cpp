@@ -222,6 +222,18 @@ private Q_SLOTS:
         QTest::newRow("was") << u"was"_s << u"be"_s << QStringList{u"быть"_s} << QString();
         QTest::newRow("better") << u"better"_s << u"better"_s << QStringList{u"лучший"_s} << QString();
         QTest::newRow("as") << u"as"_s << u"as"_s << QStringList{} << u"как"_s;
+        QTest::newRow("a letter after the transcription")
+            << u"acknowledge"_s << u"acknowledge"_s << QStringList{u"сознавать"_s} << QString();
+        QTest::newRow("a short form") << u"bike"_s << u"bike"_s << QStringList{u"велосипед"_s} << QString();
+        QTest::newRow("an adverb's comparative") << u"sooner"_s << u"soon"_s << QStringList{u"скоро"_s} << QString();
+        QTest::newRow("hyphenated") << u"cooperate"_s << u"co-operate"_s << QStringList{u"сотрудничать"_s} << QString();
+        QTest::newRow("two words") << u"percent"_s << u"per cent"_s << QStringList{u"процент"_s} << QString();
+        QTest::newRow("one of the headword's spellings")
+            << u"jewelry"_s << u"jewellery, jewelry"_s << QStringList{u"драгоценности"_s} << QString();
+        QTest::newRow("British spelling") << u"neighbors"_s << u"neighbour"_s << QStringList{u"сосед"_s} << QString();
+        QTest::newRow("an article that only names the other spelling")
+            << u"favor"_s << u"favour"_s << QStringList{u"благосклонность"_s} << QString();
+        QTest::newRow("-ize for -ise") << u"realised"_s << u"realize"_s << QStringList{} << u"понимать"_s;
     }
     void mueller()
     {

@@ -43,6 +43,11 @@ private Q_SLOTS:
             << u"гнать и т.п.; хорошо!; к чему-л."_s << QStringList{u"гнать"_s, u"хорошо"_s, u"к чему-л."_s};
         QTest::newRow("digits and references") << u"9-я буква; = colour; см. run"_s << QStringList{};
         QTest::newRow("only a pointer") << u"_p. от go 1"_s << QStringList{};
+        QTest::newRow("a stray letter") << u"[ɜk↗nɘlɪdʒ] г"_s << QStringList{};
+        QTest::newRow("one-letter words") << u"_pron. я; _prep. в, с"_s << QStringList{u"я"_s, u"в"_s, u"с"_s};
+        QTest::newRow("a short form's meaning")
+            << u"_сокр. _разг. от bicycle велосипед; to bike ехать"_s << QStringList{u"велосипед"_s};
+        QTest::newRow("a pointer to a row of words") << u"_ком. = myself и т.д.; to self"_s << QStringList{};
         QTest::newRow("empty") << QString() << QStringList{};
     }
     void fromSense()
@@ -67,6 +72,8 @@ private Q_SLOTS:
         QTest::newRow("homonym") << u"[ɜn↗tɪl] = till I"_s << u"till"_s << 0;
         QTest::newRow("after the transcriptions")
             << u"[hɪm] (полная форма); [ɪm] (редуцированная форма) _pron. _pers. _obj. от he"_s << u"he"_s << 0;
+        QTest::newRow("two headwords") << u"_сокр. _разг. от gymnasium и gymnastics"_s << u"gymnasium"_s << 0;
+        QTest::newRow("two senses") << u"= electrify 1 и 2"_s << u"electrify"_s << 1;
         QTest::newRow("a pointer and more") << u"= house, and more"_s << QString() << 0;
         QTest::newRow("none") << u"бежать"_s << QString() << 0;
     }

@@ -174,6 +174,21 @@ class Session:
             text = maps.read()
         return "lexomat-speech.so" in text or "libQt6TextToSpeech" in text
 
+    def dictionary_opened(self):
+        """Whether a file of the English-Russian dictionary or of WordNet is mapped or open."""
+        folders = ("/usr/share/dictd/", "/usr/share/wordnet/")
+        with open(f"/proc/{self.proc.pid}/maps") as maps:
+            if any(folder in maps.read() for folder in folders):
+                return True
+        fd_dir = f"/proc/{self.proc.pid}/fd"
+        for fd in os.listdir(fd_dir):
+            try:
+                if os.readlink(os.path.join(fd_dir, fd)).startswith(folders):
+                    return True
+            except OSError:
+                pass
+        return False
+
     def cpu_ticks(self):
         with open(f"/proc/{self.proc.pid}/stat") as stat:
             fields = stat.read().rsplit(")", 1)[1].split()
@@ -271,7 +286,8 @@ def measure_startup(tools, display, runs, speak=False):
             try:
                 time.sleep(2)
                 pair[name] = {"startup_ms": session.startup_ms, "rss_kb": session.rss_kb(),
-                              "speech_loaded": float(session.speech_loaded())}
+                              "speech_loaded": float(session.speech_loaded()),
+                              "dictionary_opened": float(session.dictionary_opened())}
             finally:
                 session.close()
         log(f"pair {run + 1}: lexomat {pair['lexomat']['startup_ms']:.1f} ms "
@@ -308,6 +324,9 @@ def startup_summary(pairs):
     loaded = statistics.median(column("lexomat", "speech_loaded"))
     lines.append("")
     lines.append(f"Speech library mapped 2 s after the window: {'yes' if loaded >= 0.5 else 'no'}")
+    opened = sum(column("lexomat", "dictionary_opened"))
+    lines.append(f"English-Russian dictionary or WordNet mapped or open 2 s after the window: in {opened:.0f} "
+                 f"of {len(pairs)} starts")
     return "\n".join(lines)
 
 
