@@ -28,6 +28,7 @@ inline constexpr int CommandExit = 49254;
 inline constexpr int CommandDictionaries = 49255;
 inline constexpr int CommandVisitSite = 49256;
 inline constexpr int CommandProgress = 49257;
+inline constexpr int CommandReview = 49258;
 } // namespace Requests
 
 // What the application's message router does with one message.

@@ -1,6 +1,7 @@
 #include "dict/dict_library.h"
 
 #include "dict/conflict_copies.h"
+#include "dict/review_mark.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -176,7 +177,10 @@ QString DictLibrary::FindNotFull()
     for (int i = 0; i < fileCount; ++i) {
         const QString candidate = folder + names[static_cast<std::size_t>(i)];
         const WordFile probe(candidate);
-        if (probe.status == WordFile::TooFew || probe.status == WordFile::Playable)
+        // The review dictionary is rewritten by the next review: words
+        // added to it would be lost.
+        if ((probe.status == WordFile::TooFew || probe.status == WordFile::Playable)
+            && !ReviewMark::Holds(folder, candidate))
             return candidate;
     }
     return NotFound;

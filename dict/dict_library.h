@@ -36,7 +36,7 @@ public:
     void Previous();
     void SwitchTo(const QString &path);
     // Full path of the first listed dictionary that loads with fewer than 70
-    // lines, or "0" when there is none.
+    // lines and is not the review dictionary, or "0" when there is none.
     QString FindNotFull();
     // Full path of the first canonical name not yet listed.
     QString NewFileName();

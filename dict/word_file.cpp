@@ -290,6 +290,11 @@ int WordFile::Load()
     return status = statusFor(lines.size());
 }
 
+QByteArray WordFile::StoredForm(const QStringList &lines)
+{
+    return encodeFile(lines);
+}
+
 int WordFile::Save()
 {
     if (status == Unreadable) {

@@ -28,6 +28,9 @@ public:
     WordFile(const WordFile &) = delete;
     WordFile &operator=(const WordFile &) = delete;
 
+    // The bytes of a file that holds lines, as Save writes them.
+    static QByteArray StoredForm(const QStringList &lines);
+
     // Reads the file into lines; returns the new status.
     int Load();
     // Writes lines to the file; 1 on success, -1 when it cannot be written

@@ -47,8 +47,9 @@ void DayChart::paintEvent(QPaintEvent *)
         if (height == 0)
             continue;
         const QRect bar(QPoint(left, plot.bottom() - height + 1), QPoint(std::max(left, right), plot.bottom()));
-        painter.fillRect(bar, day == days - 1 ? TodayYellow : BarBlue);
-        if (day == days - 1) {
+        const bool today = m_todayLast && day == days - 1;
+        painter.fillRect(bar, today ? TodayYellow : BarBlue);
+        if (today) {
             painter.setPen(BarBlue);
             painter.drawRect(bar.adjusted(0, 0, -1, -1));
         }

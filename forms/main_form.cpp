@@ -410,6 +410,9 @@ void TForm1::TrayCommand(int id)
     case Requests::CommandProgress:
         ShowProgressWindow();
         break;
+    case Requests::CommandReview:
+        ReviewToday();
+        break;
     default:
         break;
     }
@@ -421,6 +424,7 @@ void TForm1::setUpTray()
         {Requests::CommandRestore, QStringLiteral("Восстановить")},
         {Requests::CommandDictionaries, QStringLiteral("Словари")},
         {Requests::CommandProgress, QStringLiteral("Успехи")},
+        {Requests::CommandReview, QStringLiteral("Повторить сегодня")},
         {0, QString()},
         {Requests::CommandVisitSite, QStringLiteral("Посетить сайт авторов")},
         {0, QString()},

@@ -106,6 +106,12 @@ public:
     void ShowProgressWindow();
     // Writes the hardest words into a new dictionary and makes it current.
     void MakeDrillDictionary(const QList<WordKey> &words);
+    // "Повторить сегодня": the words the review schedule holds due today
+    // become the review dictionary, and it the current one; with none due,
+    // a box says when the next ones are.
+    void ReviewToday();
+    // "К повторению: N" in the tray icon's tip, from a plan just made.
+    void ShowDueCount(int due);
 
     // Pronunciation: "Произнести" in the list's and the game page's menus.
     void SpeakSelectedWord();

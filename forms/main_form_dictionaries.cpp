@@ -114,6 +114,7 @@ void TForm1::setUpDictionariesTab()
     addItem("N7", QStringLiteral("Найти"), QKeySequence(Qt::CTRL | Qt::Key_F), [this] { N7Click(); });
     m_listMenu->addSeparator()->setObjectName(QStringLiteral("N16"));
     addItem("N15", QStringLiteral("Успехи"), QKeySequence(), [this] { ShowProgressWindow(); });
+    addItem("NReview", QStringLiteral("Повторить сегодня"), QKeySequence(), [this] { ReviewToday(); });
     m_listMenu->addSeparator()->setObjectName(QStringLiteral("NTransfer"));
     addItem("NImport", QStringLiteral("Импорт…"), QKeySequence(), [this] { NImportClick(); });
     addItem("NExport", QStringLiteral("Экспорт…"), QKeySequence(), [this] { NExportClick(); });

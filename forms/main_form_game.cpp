@@ -85,6 +85,7 @@ void TForm1::setUpGameTab()
     addItem("N9", QStringLiteral("Настройки"), [this] { N9Click(); });
     m_gameMenu->addSeparator();
     addItem("N14", QStringLiteral("Успехи"), [this] { ShowProgressWindow(); });
+    addItem("NReview", QStringLiteral("Повторить сегодня"), [this] { ReviewToday(); });
     m_ui->TabSheet1->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_ui->TabSheet1, &QWidget::customContextMenuRequested, this,
             [this](const QPoint &pos) { m_gameMenu->popup(onScreen(m_ui->TabSheet1, pos)); });

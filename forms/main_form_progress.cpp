@@ -124,17 +124,23 @@ void TForm1::ShowProgressWindow()
         m_engine.BStartClick();
     OpenProgressRecord();
     QList<WordKey> drill;
+    bool review = false;
     {
         const WordFile &file = *m_library->file;
         const ProgressReport report =
             ProgressReport::Gather(m_progress.get(), m_library->folder, file.path, file.lines, QDate::currentDate());
         tellIfRenewed();
+        ShowDueCount(report.review.dueCount);
         TProgressForm window(report, this);
-        if (window.exec() == TProgressForm::DrillResult)
+        const int result = window.exec();
+        if (result == TProgressForm::DrillResult)
             drill = window.report().HardestKeys();
+        review = result == TProgressForm::ReviewResult;
     }
     if (!drill.isEmpty())
         MakeDrillDictionary(drill);
+    if (review)
+        ReviewToday();
 }
 
 void TForm1::MakeDrillDictionary(const QList<WordKey> &words)

@@ -7,6 +7,7 @@
 #include <QScreen>
 
 #include <algorithm>
+#include <cmath>
 
 using namespace Qt::StringLiterals;
 
@@ -85,16 +86,23 @@ TProgressForm::TProgressForm(const ProgressReport &report, QWidget *mainWindow)
     list->header()->setStretchLastSection(false);
     list->header()->setSectionResizeMode(1, QHeaderView::Stretch);
     list->header()->setSectionResizeMode(2, QHeaderView::Fixed);
+    list->header()->setSectionResizeMode(3, QHeaderView::Fixed);
     list->setColumnWidth(0, 110);
     list->setColumnWidth(2, 60);
+    list->setColumnWidth(3, 50);
     list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     list->setFocusPolicy(Qt::NoFocus);
     QList<QTreeWidgetItem *> rows;
     for (const ProgressReport::HardWord &word : report.hardest) {
+        const WordSchedule &schedule = word.progress.schedule;
+        const QString recall = schedule.Reviewed()
+                                   ? u"%1 %"_s.arg(std::lround(100 * schedule.Retrievability(report.review.day)))
+                                   : u"—"_s;
         auto *row = new QTreeWidgetItem(
-            QStringList{word.key.english, word.key.MeaningsText(), QString::number(word.progress.misses())});
+            QStringList{word.key.english, word.key.MeaningsText(), QString::number(word.progress.misses()), recall});
         row->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
+        row->setTextAlignment(3, Qt::AlignRight | Qt::AlignVCenter);
         rows.append(row);
     }
     list->addTopLevelItems(rows);
@@ -107,6 +115,8 @@ TProgressForm::TProgressForm(const ProgressReport &report, QWidget *mainWindow)
                                     : u"Для словаря нужно не меньше %1 трудных слов"_s.arg(MinDrillWords));
     connect(m_ui->BDrill, &QPushButton::clicked, this, [this] { done(DrillResult); });
     connect(m_ui->BClose, &QPushButton::clicked, this, &QDialog::reject);
+    showReview(report.review);
+    connect(m_ui->BReview, &QPushButton::clicked, this, [this] { done(ReviewResult); });
 
     // Where the other dialogs open, as far as the screen leaves room.
     if (mainWindow && mainWindow->isVisible()) {
@@ -121,6 +131,19 @@ TProgressForm::TProgressForm(const ProgressReport &report, QWidget *mainWindow)
 }
 
 TProgressForm::~TProgressForm() = default;
+
+void TProgressForm::showReview(const ReviewPlan &plan)
+{
+    m_ui->LabelDue->setText(u"К повторению сегодня: "_s + wordsText(plan.dueCount));
+    m_ui->ForecastChart->setTodayLast(false);
+    m_ui->ForecastChart->setCounts(plan.forecast);
+    int fortnight = 0;
+    for (const int count : plan.forecast)
+        fortnight += count;
+    const int tomorrow = plan.forecast.isEmpty() ? 0 : plan.forecast.first();
+    m_ui->LabelForecast->setText(u"Завтра: %1, за %2 дней: %3"_s.arg(tomorrow).arg(plan.forecast.size()).arg(fortnight));
+    m_ui->BReview->setToolTip(u"Слова к повторению станут текущим словарём"_s);
+}
 
 void TProgressForm::showStages(const WordsProgress &progress, const char *scope)
 {

@@ -80,6 +80,11 @@ QString TrayIcon::toolTip() const
     return m_icon->toolTip();
 }
 
+void TrayIcon::setToolTip(const QString &tip)
+{
+    m_icon->setToolTip(tip);
+}
+
 void TrayIcon::popupMenu(QPoint pos)
 {
     m_menu->ensurePolished();

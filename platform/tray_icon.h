@@ -35,6 +35,7 @@ public:
     void remove();
     bool isShown() const;
     QString toolTip() const;
+    void setToolTip(const QString &tip);
     QMenu *menu() const { return m_menu; }
     // Opens the menu horizontally centred on pos.
     void popupMenu(QPoint pos);

@@ -30,6 +30,7 @@ ProgressReport ProgressReport::Gather(ProgressStore *store, const QString &folde
     report.days = report.recorded ? store->AnswersPerDay(today, Days) : QList<int>(Days, 0);
     for (const WordKey &key : HardestWords(all, record, HardestLimit))
         report.hardest.append({key, record.value(key)});
+    report.review = ReviewPlan::Make(all, record, today.toJulianDay());
     return report;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "progress/folder_progress.h"
+#include "progress/review_today.h"
 
 #include <QDate>
 #include <QList>
@@ -33,6 +34,8 @@ struct ProgressReport
     WordsProgress folder;
     QList<int> days; // answers of each of the last Days days, today last
     QList<HardWord> hardest;
+    // The review schedule of the folder's words today.
+    ReviewPlan review;
 
     QList<WordKey> HardestKeys() const;
 };

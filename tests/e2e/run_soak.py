@@ -11,7 +11,10 @@ window's frame, the window manager's close request on its dialogs, and keys
 (Escape, Enter, Tab, Insert, Delete, F4, F5, 1 to 6, Ctrl+F, letters). The
 help button and the about page's web links, which open a browser, are never
 clicked, nor is the tray icon's menu opened (it holds the web page too);
-the main window's own close button is kept for the end.
+the main window's own close button is kept for the end. That button is a
+tab stop, so Tab and then Space may press it: a program that ends with
+status 0 right after such a key was closed by the learner, not broken; its
+dictionaries are checked and it is started again.
 
 At the end the program must still run; every dialog is closed by Escape (the
 flash window by its close button), the main window by its own close button,
@@ -68,8 +71,10 @@ DICTIONARIES = {
 
 
 class Soak:
-    def __init__(self, scenario, seed, seconds, wrd):
+    def __init__(self, scenario, seed, seconds, wrd, before):
         self.s = scenario
+        self.before = before
+        self.pressed_at = {}  # key -> when it was last sent
         self.x = scenario.x
         self.random = random.Random(seed)
         self.seconds = seconds
@@ -85,6 +90,20 @@ class Soak:
         code = self.program.process.poll()
         check(code is None, f"lexomat ended by itself with status {code} (signal {-code})"
               if code is not None and code < 0 else f"lexomat ended by itself with status {code}")
+
+    def closed_from_keyboard(self):
+        """Space (or Enter) on the focused close button ends the program as
+        its click does: check what it left and start it again."""
+        if self.program.process.poll() != 0:
+            return
+        recent = [key for key in ("space", "Return")
+                  if time.monotonic() - self.pressed_at.get(key, -10.0) < 1.5]
+        if not recent:
+            return
+        self.say(f"lexomat closed by {recent[0]} on its focused close button")
+        self.check_dictionaries(self.before)
+        self.program = self.s.program().start()
+        self.pressed_at.clear()
 
     def windows(self):
         """The program's viewable windows, the tray icon left out."""
@@ -141,6 +160,7 @@ class Soak:
         if kind == "key":
             key = self.random.choice(KEYS)
             self.say(f"key {key}")
+            self.pressed_at[key] = time.monotonic()
             self.x.xdotool("key", key)
         elif kind == "close":
             if self.is_main(window):
@@ -171,6 +191,7 @@ class Soak:
         self.began = time.monotonic()
         deadline = self.began + self.seconds
         while time.monotonic() < deadline:
+            self.closed_from_keyboard()
             self.alive()
             try:
                 self.step()
@@ -283,7 +304,7 @@ def main():
         with open(os.path.join(scenario.workdir, "lexomat.hlp"), "w") as help_file:
             help_file.write("<html><body>Lexomat</body></html>\n")
         before = sorted(os.listdir(os.path.join(scenario.workdir, "dict")))
-        soak = Soak(scenario, seed, args.seconds, os.path.abspath(args.wrd))
+        soak = Soak(scenario, seed, args.seconds, os.path.abspath(args.wrd), before)
         soak.program = scenario.program().start()
         check((soak.program.main.width, soak.program.main.height) == (MAIN_WIDTH, MAIN_HEIGHT), "no main window")
         soak.run()

@@ -246,7 +246,8 @@ private Q_SLOTS:
         for (QAction *action : menu->actions())
             captions << (action->isSeparator() ? QStringLiteral("-") : action->text());
         QCOMPARE(captions, (QStringList{QStringLiteral("Восстановить"), QStringLiteral("Словари"),
-                                        QStringLiteral("Успехи"), QStringLiteral("-"),
+                                        QStringLiteral("Успехи"), QStringLiteral("Повторить сегодня"),
+                                        QStringLiteral("-"),
                                         QStringLiteral("Посетить сайт авторов"), QStringLiteral("-"), QStringLiteral("Выход")}));
         QCOMPARE(window.trayIcon()->toolTip(), QStringLiteral("Lexomat"));
     }

@@ -147,10 +147,11 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QCOMPARE(visibleItems(f.child<QMenu>("PopupMenu1")),
                  (QStringList{u"Добавить"_s, u"-"_s, u"Редактировать"_s, u"-"_s, u"Удалить"_s, u"-"_s, u"Найти"_s,
-                              u"-"_s, u"Успехи"_s, u"-"_s, u"Импорт…"_s, u"Экспорт…"_s, u"Слова из текста…"_s, u"-"_s,
+                              u"-"_s, u"Успехи"_s, u"Повторить сегодня"_s, u"-"_s, u"Импорт…"_s, u"Экспорт…"_s, u"Слова из текста…"_s, u"-"_s,
                               u"Словарная статья"_s}));
         QCOMPARE(visibleItems(f.child<QMenu>("PopupMenu2")),
-                 (QStringList{u"Дальше"_s, u"-"_s, u"Запуск"_s, u"Стоп"_s, u"-"_s, u"Настройки"_s, u"-"_s, u"Успехи"_s}));
+                 (QStringList{u"Дальше"_s, u"-"_s, u"Запуск"_s, u"Стоп"_s, u"-"_s, u"Настройки"_s, u"-"_s, u"Успехи"_s,
+                              u"Повторить сегодня"_s}));
         selectRow(f, 2);
         QTest::keyClick(f.child<QTreeWidget>("ListView1"), Qt::Key_F5);
         f.child<QTabWidget>("PageControl1")->setCurrentIndex(0);

@@ -7,6 +7,7 @@
 #include "import/word_import.h"
 #include "import/word_list.h"
 #include "tools/wrd/starter_course.h"
+#include "tools/wrd/wrd_due.h"
 #include "tools/wrd/wrd_lookup.h"
 #include "tools/wrd/wrd_merge.h"
 #include "tools/wrd/wrd_words.h"
@@ -93,6 +94,17 @@ Commands:
       else ~/.local/state), brought up to date from the journals in
       lexomat/journal/ of the data folder ($XDG_DATA_HOME, else
       ~/.local/share) first; FILE is never changed.
+  due FOLDER [--record FILE] [--date YYYY-MM-DD] [--tsv]
+      The review schedule of every word of FOLDER's dictionaries that has
+      been reviewed: its English word, meanings, the days on which it was
+      reviewed, its stability (days until the chance of recall falls to
+      90 %), difficulty (1 to 10), the chance of recall on the date (by
+      default today) and the day it is due, the lowest chance first. A
+      word counts one review a day, its first answer that day: right is
+      Good, right after a hint Hard, wrong or unanswered Again; being shown
+      in the learning mode is no review. --tsv prints tab-separated columns
+      with a header line. The record is read as for progress; it is never
+      changed.
   lookup [--article | --tsv] WORD...
       Looks each word up in the English-Russian dictionary (Debian's
       mueller7-dict; another dictd dictionary named eng-rus serves too),
@@ -565,6 +577,8 @@ int RunWrdCommand(const QStringList &arguments, QTextStream &out, QTextStream &e
         return wrongCount(1) ? needs(u"FOLDER"_s) : MergeConflictCopies(rest[0], out, err);
     if (command == u"progress"_s)
         return showProgress(rest, out, err);
+    if (command == u"due"_s)
+        return ListDueWords(rest, out, err);
     if (command == u"lookup"_s)
         return LookUpWords(rest, out, err);
     if (command == u"words"_s)
