@@ -6,10 +6,12 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QStringList>
 
 #include <cerrno>
 #include <cstring>
 #include <limits>
+#include <optional>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -32,42 +34,199 @@ const QString AnswerKey = u"answer"_s;
 
 enum class Parsed { Answer, Unknown, Damaged };
 
-// One whole line (without its newline) into answer.
-Parsed parse(QByteArrayView line, JournalAnswer &answer, qint64 &unknown)
+// The fields of one line that an answer is made of.
+struct Fields
+{
+    std::optional<QString> computer;
+    std::optional<qint64> sequence;
+    std::optional<qint64> time;
+    QString dictionary;
+    std::optional<QString> word;
+    QStringList meanings;
+    std::optional<QString> answer;
+    qint64 unknown = 0;
+};
+
+bool isKnownKey(QStringView key)
+{
+    return key == VersionKey || key == ComputerKey || key == SequenceKey || key == TimeKey || key == DictionaryKey
+        || key == WordKey_ || key == MeaningsKey || key == AnswerKey;
+}
+
+// A line as this program writes it, read without building a document: a
+// flat object of strings without escapes, whole numbers and lists of such
+// strings. Nothing for any other line, which QJsonDocument then reads: a
+// document for each of a hundred thousand lines takes most of the reading.
+std::optional<Fields> readFlat(QByteArrayView line)
+{
+    const char *at = line.data();
+    const char *const end = at + line.size();
+    const auto space = [&] {
+        while (at < end && (*at == ' ' || *at == '\t' || *at == '\r'))
+            ++at;
+    };
+    const auto text = [&]() -> std::optional<QString> {
+        if (at == end || *at != '"')
+            return std::nullopt;
+        const char *const first = ++at;
+        while (at < end && *at != '"' && *at != '\\' && static_cast<unsigned char>(*at) >= 0x20)
+            ++at;
+        if (at == end || *at != '"')
+            return std::nullopt;
+        return QString::fromUtf8(first, at++ - first);
+    };
+    const auto number = [&]() -> std::optional<qint64> {
+        const bool negative = at < end && *at == '-';
+        if (negative)
+            ++at;
+        qint64 value = 0;
+        int digits = 0;
+        while (at < end && *at >= '0' && *at <= '9' && digits < 18) {
+            value = value * 10 + (*at++ - '0');
+            ++digits;
+        }
+        if (digits == 0 || (at < end && ((*at >= '0' && *at <= '9') || *at == '.' || *at == 'e' || *at == 'E')))
+            return std::nullopt;
+        return negative ? -value : value;
+    };
+
+    Fields fields;
+    space();
+    if (at == end || *at++ != '{')
+        return std::nullopt;
+    space();
+    bool first = true;
+    while (at < end && *at != '}') {
+        if (!first) {
+            if (*at++ != ',')
+                return std::nullopt;
+            space();
+        }
+        first = false;
+        const std::optional<QString> key = text();
+        space();
+        if (!key || at == end || *at++ != ':')
+            return std::nullopt;
+        space();
+        if (at == end)
+            return std::nullopt;
+        if (*at == '"') {
+            std::optional<QString> value = text();
+            if (!value)
+                return std::nullopt;
+            if (*key == ComputerKey)
+                fields.computer = std::move(value);
+            else if (*key == DictionaryKey)
+                fields.dictionary = *value;
+            else if (*key == WordKey_)
+                fields.word = std::move(value);
+            else if (*key == AnswerKey)
+                fields.answer = std::move(value);
+            else if (!isKnownKey(*key))
+                ++fields.unknown;
+            else
+                return std::nullopt;
+        } else if (*at == '-' || (*at >= '0' && *at <= '9')) {
+            const std::optional<qint64> value = number();
+            if (!value)
+                return std::nullopt;
+            if (*key == SequenceKey)
+                fields.sequence = value;
+            else if (*key == TimeKey)
+                fields.time = value;
+            else if (!isKnownKey(*key))
+                ++fields.unknown;
+            else if (*key != VersionKey)
+                return std::nullopt;
+        } else if (*at == '[' && *key == MeaningsKey) {
+            ++at;
+            space();
+            while (at < end && *at != ']') {
+                if (!fields.meanings.isEmpty()) {
+                    if (*at++ != ',')
+                        return std::nullopt;
+                    space();
+                }
+                const std::optional<QString> meaning = text();
+                if (!meaning)
+                    return std::nullopt;
+                fields.meanings.append(*meaning);
+                space();
+            }
+            if (at == end)
+                return std::nullopt;
+            ++at;
+        } else {
+            return std::nullopt;
+        }
+        space();
+    }
+    if (at == end)
+        return std::nullopt;
+    ++at;
+    space();
+    if (at != end)
+        return std::nullopt;
+    return fields;
+}
+
+// Any other line, through a document; nothing when it is no JSON object.
+std::optional<Fields> readDocument(QByteArrayView line)
 {
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(line.toByteArray(), &error);
     if (error.error != QJsonParseError::NoError || !document.isObject())
-        return Parsed::Damaged;
+        return std::nullopt;
     const QJsonObject object = document.object();
+    Fields fields;
     for (auto it = object.begin(); it != object.end(); ++it) {
-        const QString key = it.key();
-        if (key != VersionKey && key != ComputerKey && key != SequenceKey && key != TimeKey && key != DictionaryKey
-            && key != WordKey_ && key != MeaningsKey && key != AnswerKey)
-            ++unknown;
+        if (!isKnownKey(it.key()))
+            ++fields.unknown;
     }
-    const QJsonValue computer = object.value(ComputerKey);
-    const QJsonValue sequence = object.value(SequenceKey);
-    const QJsonValue time = object.value(TimeKey);
-    const QJsonValue word = object.value(WordKey_);
-    const QJsonValue kind = object.value(AnswerKey);
-    if (!computer.isString() || computer.toString().isEmpty() || !sequence.isDouble() || sequence.toInteger() < 1
-        || !time.isDouble() || !word.isString() || word.toString().isEmpty() || !kind.isString())
+    const auto string = [&object](const QString &key) -> std::optional<QString> {
+        const QJsonValue value = object.value(key);
+        return value.isString() ? std::optional<QString>(value.toString()) : std::nullopt;
+    };
+    const auto whole = [&object](const QString &key) -> std::optional<qint64> {
+        const QJsonValue value = object.value(key);
+        return value.isDouble() ? std::optional<qint64>(value.toInteger()) : std::nullopt;
+    };
+    fields.computer = string(ComputerKey);
+    fields.sequence = whole(SequenceKey);
+    fields.time = whole(TimeKey);
+    fields.dictionary = object.value(DictionaryKey).toString();
+    fields.word = string(WordKey_);
+    fields.answer = string(AnswerKey);
+    for (const QJsonValue meaning : object.value(MeaningsKey).toArray())
+        fields.meanings.append(meaning.toString());
+    return fields;
+}
+
+// One whole line (without its newline) into answer.
+Parsed parse(QByteArrayView line, JournalAnswer &answer, qint64 &unknown)
+{
+    std::optional<Fields> fields = readFlat(line);
+    if (!fields)
+        fields = readDocument(line);
+    if (!fields)
         return Parsed::Damaged;
-    const std::optional<AnswerKind> known = KindFromName(kind.toString());
+    unknown += fields->unknown;
+    if (!fields->computer || fields->computer->isEmpty() || !fields->sequence || *fields->sequence < 1
+        || !fields->time || !fields->word || fields->word->isEmpty() || !fields->answer)
+        return Parsed::Damaged;
+    const std::optional<AnswerKind> known = KindFromName(*fields->answer);
     // An outcome a newer Lexomat knows and this one does not.
     if (!known) {
         ++unknown;
         return Parsed::Unknown;
     }
-    answer.computer = computer.toString();
-    answer.sequence = sequence.toInteger();
-    answer.time = time.toInteger();
-    answer.dictionary = object.value(DictionaryKey).toString();
-    answer.word.english = word.toString();
-    const QJsonArray meanings = object.value(MeaningsKey).toArray();
+    answer.computer = std::move(*fields->computer);
+    answer.sequence = *fields->sequence;
+    answer.time = *fields->time;
+    answer.dictionary = std::move(fields->dictionary);
+    answer.word.english = std::move(*fields->word);
     for (qsizetype i = 0; i < 3; ++i)
-        answer.word.meanings[static_cast<std::size_t>(i)] = i < meanings.size() ? meanings[i].toString() : QString();
+        answer.word.meanings[static_cast<std::size_t>(i)] = i < fields->meanings.size() ? fields->meanings[i] : QString();
     answer.kind = *known;
     return Parsed::Answer;
 }

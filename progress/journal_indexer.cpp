@@ -20,8 +20,10 @@ using namespace Qt::StringLiterals;
 namespace {
 
 // Lines indexed in one transaction: the window's own answers wait for at
-// most one of them.
-constexpr qint64 ChunkLines = 5000;
+// most one of them (a few tenths of a second), and each commit writes the
+// pages of the answers' indexes that it changed, which are nearly all of
+// them: fewer, larger parts cost less.
+constexpr qint64 ChunkLines = 25000;
 // Changes come in bursts (a sync engine writes a temporary file, renames
 // it, sets its time): one update after they settle.
 constexpr int SettleMs = 300;
@@ -168,6 +170,7 @@ JournalIndexer::Result JournalIndexer::Update(ProgressStore &index, const QStrin
             qint64 added = 0;
             if (!index.AddFromJournal(name, reading.answers, mark, restart, &added)) {
                 result.error = index.ErrorText();
+                index.RebuildStaleWords();
                 return result;
             }
             restart = false;
@@ -203,6 +206,9 @@ JournalIndexer::Result JournalIndexer::Update(ProgressStore &index, const QStrin
         noticeTexts.insert(notice, u"Журналы ответов %1 записаны от имени одного компьютера: учтены ответы из каждого."_s
                                        .arg(it.value().join(u", "_s)));
     }
+    // Also after an update cut short: what it added is summed up.
+    if (!index.RebuildStaleWords() && result.error.isEmpty())
+        result.error = index.ErrorText();
     for (const QString &fresh : index.FirstTimeNotices(noticeNames))
         result.notices.append(noticeTexts.value(fresh));
     return result;

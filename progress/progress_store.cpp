@@ -12,6 +12,9 @@
 #include <QStandardPaths>
 #include <QVariant>
 
+#include <algorithm>
+#include <tuple>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -92,6 +95,18 @@ const QList<Migration> &migrations()
              "last_hash BLOB NOT NULL) WITHOUT ROWID"_s,
              // What the learner has been told about the journals, once.
              u"CREATE TABLE notices (notice TEXT PRIMARY KEY) WITHOUT ROWID"_s,
+         }},
+        {4,
+         {
+             // Words that answers from a journal reached since their sums
+             // were made: made again once, when the journals are read, not
+             // with every part of a long journal.
+             u"CREATE TABLE stale_words ("
+             "word TEXT NOT NULL, "
+             "meaning1 TEXT NOT NULL, "
+             "meaning2 TEXT NOT NULL, "
+             "meaning3 TEXT NOT NULL, "
+             "PRIMARY KEY (word, meaning1, meaning2, meaning3)) WITHOUT ROWID"_s,
          }},
     };
     return steps;
@@ -418,6 +433,10 @@ bool ProgressStore::setUp()
     // without waiting for the disk; only a power cut could lose the last
     // answers, never the file.
     QSqlQuery(*m_db).exec(u"PRAGMA synchronous = NORMAL"_s);
+    // Reading a long journal touches the same pages of the answers' indexes
+    // again and again: the cache keeps them (only while the reading lasts).
+    if (m_mode == Mode::Index)
+        QSqlQuery(*m_db).exec(u"PRAGMA cache_size = -32768"_s);
     return migrate() && prepare();
 }
 
@@ -785,7 +804,7 @@ bool ProgressStore::AddFromJournal(const QString &name, const QList<JournalAnswe
             return failed(&earlier);
         while (earlier.next()) {
             changed.insert(keyAt(earlier, 0));
-            --days[dayOf(earlier.value(4).toLongLong())];
+            --days[QDate::fromJulianDay(m_days(earlier.value(4).toLongLong())).toString(Qt::ISODate)];
         }
         earlier.finish();
         QSqlQuery forget(*m_db);
@@ -798,7 +817,17 @@ bool ProgressStore::AddFromJournal(const QString &name, const QList<JournalAnswe
     QSqlQuery insert(*m_db);
     insert.prepare(u"INSERT OR IGNORE INTO answers (time, dictionary, word, meaning1, meaning2, meaning3, kind, "
                    "journal, sequence) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"_s);
-    for (const JournalAnswer &answer : answers) {
+    // In the order of the answers' index of words, which each insert goes
+    // into: its pages are then met one after another, not at random.
+    QList<const JournalAnswer *> ordered;
+    ordered.reserve(answers.size());
+    for (const JournalAnswer &answer : answers)
+        ordered.append(&answer);
+    std::stable_sort(ordered.begin(), ordered.end(), [](const JournalAnswer *a, const JournalAnswer *b) {
+        return std::tie(a->word.english, a->word.meanings, a->time) < std::tie(b->word.english, b->word.meanings, b->time);
+    });
+    for (const JournalAnswer *each : std::as_const(ordered)) {
+        const JournalAnswer &answer = *each;
         insert.bindValue(0, answer.time);
         insert.bindValue(1, text(answer.dictionary));
         bindKey(insert, 2, answer.word);
@@ -809,7 +838,9 @@ bool ProgressStore::AddFromJournal(const QString &name, const QList<JournalAnswe
             return failed(&insert);
         if (insert.numRowsAffected() > 0) {
             changed.insert(answer.word);
-            ++days[dayOf(answer.time)];
+            // The local day through the cache of offsets: a lookup of the
+            // time zone for each of many answers costs more than the insert.
+            ++days[QDate::fromJulianDay(m_days(answer.time)).toString(Qt::ISODate)];
             if (added)
                 ++*added;
         }
@@ -824,8 +855,13 @@ bool ProgressStore::AddFromJournal(const QString &name, const QList<JournalAnswe
         if (!s.addDay.exec())
             return failed(&s.addDay);
     }
-    if (!rebuildWords(changed.values(), error))
-        return failed(nullptr);
+    QSqlQuery stale(*m_db);
+    stale.prepare(u"INSERT OR IGNORE INTO stale_words (word, meaning1, meaning2, meaning3) VALUES (?, ?, ?, ?)"_s);
+    for (const WordKey &key : std::as_const(changed)) {
+        bindKey(stale, 0, key);
+        if (!stale.exec())
+            return failed(&stale);
+    }
 
     QSqlQuery place(*m_db);
     place.prepare(u"INSERT OR REPLACE INTO journals (name, computer, read_to, last_line, last_hash) "
@@ -838,6 +874,45 @@ bool ProgressStore::AddFromJournal(const QString &name, const QList<JournalAnswe
     if (!m_db->commit())
         return failed(nullptr);
     return true;
+}
+
+bool ProgressStore::RebuildStaleWords()
+{
+    if (!IsOpen() || m_mode == Mode::Read) {
+        m_error = u"the record is not open for writing"_s;
+        return false;
+    }
+    QSqlError error;
+    const auto failed = [this, &error] {
+        m_error = describe(error.isValid() ? error : m_db->lastError());
+        m_db->rollback();
+        renewIfDamaged(error);
+        return false;
+    };
+    if (!begin())
+        return failed();
+    QList<WordKey> keys;
+    {
+        QSqlQuery query(*m_db);
+        query.setForwardOnly(true);
+        bool ok = query.exec(u"SELECT word, meaning1, meaning2, meaning3 FROM stale_words"_s);
+        while (ok && query.next())
+            keys.append(keyAt(query, 0));
+        if (query.lastError().isValid()) {
+            error = query.lastError();
+            return failed();
+        }
+    }
+    if (keys.isEmpty())
+        return m_db->commit() || failed();
+    QSqlQuery clear(*m_db);
+    if (!rebuildWords(keys, error))
+        return failed();
+    if (!clear.exec(u"DELETE FROM stale_words"_s)) {
+        error = clear.lastError();
+        return failed();
+    }
+    return m_db->commit() || failed();
 }
 
 bool ProgressStore::rebuildWords(const QList<WordKey> &keys, QSqlError &error)

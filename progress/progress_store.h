@@ -31,7 +31,7 @@ class QSqlError;
 class ProgressStore
 {
 public:
-    static constexpr int SchemaVersion = 3;
+    static constexpr int SchemaVersion = 4;
 
     // Told from time to time while the opening brings a record of an older
     // version up to date: how many of its answers are done, of how many.
@@ -112,6 +112,9 @@ public:
     // taken back first: it was replaced or cut short and is read anew.
     bool AddFromJournal(const QString &name, const QList<JournalAnswer> &answers, const JournalMark &mark,
                         bool restart, qint64 *added = nullptr);
+    // Makes the sums of the words that AddFromJournal() reached (until
+    // then their answers are counted, their sums may lag behind).
+    bool RebuildStaleWords();
     // Of the notices named, those never given before; from now on they
     // count as given.
     QStringList FirstTimeNotices(const QStringList &names);
@@ -140,7 +143,7 @@ private:
     // A write transaction that waits for the other writers (the index is
     // brought up to date on another thread and by other programs).
     bool begin();
-    // The words and days from the answers, for words whose answers changed.
+    // The words' sums and schedules from their answers.
     bool rebuildWords(const QList<WordKey> &keys, QSqlError &error);
     // The schedule of a word from all its recorded answers.
     bool replay(const WordKey &key, WordSchedule &schedule, QSqlError &error);
