@@ -3,6 +3,7 @@
 #include "ui_import_dialog.h"
 
 #include "forms/file_notices.h"
+#include "forms/russian_plural.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -17,20 +18,6 @@ using namespace Qt::StringLiterals;
 namespace {
 
 using Kind = WordListProblem::Kind;
-
-// Russian plural forms: one, a few, many.
-QString plural(qsizetype count, const QString &one, const QString &few, const QString &many)
-{
-    const qsizetype tens = count % 100;
-    const qsizetype units = count % 10;
-    if (tens >= 11 && tens <= 14)
-        return many;
-    if (units == 1)
-        return one;
-    if (units >= 2 && units <= 4)
-        return few;
-    return many;
-}
 
 QString quoted(const QString &text)
 {
@@ -65,7 +52,7 @@ QString reason(const WordListProblem &problem)
         return u"нет английского слова"_s;
     case Kind::TooManyMeanings:
         return u"%1 %2, а помещается не больше трёх"_s.arg(problem.count).arg(
-            plural(problem.count, u"значение"_s, u"значения"_s, u"значений"_s));
+            RussianPlural(problem.count, u"значение"_s, u"значения"_s, u"значений"_s));
     case Kind::TooLong:
         return fieldName(problem) + u" длиннее %1 символов (%2)"_s.arg(WordList::MaxFieldLength).arg(problem.count);
     case Kind::Comma:
@@ -121,7 +108,7 @@ QString problem(const WordListProblem &problem)
 
 QString words(qsizetype count)
 {
-    return QString::number(count) + u' ' + plural(count, u"слово"_s, u"слова"_s, u"слов"_s);
+    return QString::number(count) + u' ' + RussianPlural(count, u"слово"_s, u"слова"_s, u"слов"_s);
 }
 
 QString format(const WordImport::Result &read)
@@ -237,7 +224,7 @@ TImportDialog::TImportDialog(const QString &path, const WordImport::Result &read
         about.append(u"Строка %1 с названиями столбцов пропущена."_s.arg(read.headingLine));
     if (read.turnedRound > 0) {
         about.append(u"Русское слово стояло первым в %1 %2: столбцы переставлены."_s.arg(read.turnedRound).arg(
-            plural(read.turnedRound, u"строке"_s, u"строках"_s, u"строках"_s)));
+            RussianPlural(read.turnedRound, u"строке"_s, u"строках"_s, u"строках"_s)));
     }
     m_ui->FileLabel->setText(about.join(u'\n'));
 

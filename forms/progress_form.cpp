@@ -1,6 +1,7 @@
 #include "forms/progress_form.h"
 
 #include "ui_progress_form.h"
+#include "forms/russian_plural.h"
 
 #include <QHeaderView>
 #include <QProgressBar>
@@ -21,10 +22,7 @@ const QColor LearntGreen(0, 192, 0);
 // The Russian form of a count: 1 слово, 2 слова, 5 слов.
 QString counted(int n, const QString &one, const QString &few, const QString &many)
 {
-    const int tens = n % 100;
-    const int ones = n % 10;
-    const QString &form = (tens >= 11 && tens <= 14) ? many : ones == 1 ? one : (ones >= 2 && ones <= 4) ? few : many;
-    return QString::number(n) + u' ' + form;
+    return QString::number(n) + u' ' + RussianPlural(n, one, few, many);
 }
 
 QString wordsText(int n)

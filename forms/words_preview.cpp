@@ -8,6 +8,7 @@
 #include "forms/file_notices.h"
 #include "forms/import_dialog.h"
 #include "forms/message_box.h"
+#include "forms/russian_plural.h"
 #include "import/folder_import.h"
 #include "reading/lexicon_knowledge.h"
 
@@ -45,19 +46,6 @@ QString quoted(const QString &text)
 QString fileName(const QString &path)
 {
     return quoted(QDir::toNativeSeparators(path));
-}
-
-QString plural(qint64 count, const QString &one, const QString &few, const QString &many)
-{
-    const qint64 tens = count % 100;
-    const qint64 units = count % 10;
-    if (tens >= 11 && tens <= 14)
-        return many;
-    if (units == 1)
-        return one;
-    if (units >= 2 && units <= 4)
-        return few;
-    return many;
 }
 
 QString number(qint64 value)
@@ -104,7 +92,7 @@ QString coverage(const TextAnalysis &analysis)
     const int for95 = analysis.WordsFor(95);
     const int for98 = analysis.WordsFor(98);
     const auto words = [](int count) -> QString {
-        return QString::number(count) + u' ' + plural(count, u"слово"_s, u"слова"_s, u"слов"_s);
+        return QString::number(count) + u' ' + RussianPlural(count, u"слово"_s, u"слова"_s, u"слов"_s);
     };
     if (for98 == 0)
         return known;
@@ -306,7 +294,7 @@ void TWordsPreview::OpenText(const QString &text)
         return;
     }
     start(u"Текст из буфера обмена: %1 %2"_s.arg(number(text.size()))
-              .arg(plural(text.size(), u"знак"_s, u"знака"_s, u"знаков"_s)),
+              .arg(RussianPlural(text.size(), u"знак"_s, u"знака"_s, u"знаков"_s)),
           [text, known = m_known](const Reading::ProgressFunction &progress) {
               const LexiconKnowledge knowledge;
               return ReadingRun::FromDocument(
@@ -385,7 +373,7 @@ void TWordsPreview::finished()
     }
     m_ui->SourceLabel->setText(m_sourceText + u" — "_s + ReadingTexts::format(outcome.document->format) + u", "_s
                                + number(outcome.analysis->runningWords) + u' '
-                               + plural(outcome.analysis->runningWords, u"слово"_s, u"слова"_s, u"слов"_s));
+                               + RussianPlural(outcome.analysis->runningWords, u"слово"_s, u"слова"_s, u"слов"_s));
     QStringList parts;
     if (!outcome.document->missingParts.isEmpty()) {
         parts.append(u"В книге нет частей, названных в её оглавлении, они пропущены: %1."_s.arg(
@@ -594,7 +582,7 @@ void TWordsPreview::updatePlan()
     }
     const int permille = m_analysis->runningWords == 0 ? 0 : static_cast<int>(covered * 1000 / m_analysis->runningWords);
     QString text = u"Отмечено %1 %2: с ними вы будете понимать %3 текста."_s.arg(number(chosen))
-                       .arg(plural(chosen, u"слово"_s, u"слова"_s, u"слов"_s))
+                       .arg(RussianPlural(chosen, u"слово"_s, u"слова"_s, u"слов"_s))
                        .arg(ReadingTexts::percent(permille));
     const bool enough = chosen >= WordFile::MinPlayable;
     if (chosen == 0) {
