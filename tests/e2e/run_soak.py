@@ -11,7 +11,9 @@ window's frame, the window manager's close request on its dialogs, and keys
 (Escape, Enter, Tab, Insert, Delete, F4, F5, 1 to 6, Ctrl+F, letters). The
 help button and the about page's web links, which open a browser, are never
 clicked, nor is the tray icon's menu opened (it holds the web page too);
-the main window's own close button is kept for the end. That button is a
+the main window's own close button is kept for the end. Windows the window
+manager minimised (a dialog's minimise button takes the main window with
+it) are brought back as a task bar would, when nothing else shows. That button is a
 tab stop, so Tab and then Space may press it: a program that ends with
 status 0 right after such a key was closed by the learner, not broken; its
 dictionaries are checked and it is started again.
@@ -117,6 +119,24 @@ class Soak:
                 found.append(window)
         return found
 
+    def minimised(self):
+        """The program's windows the window manager has minimised: a click on
+        a dialog's minimise button takes the main window with it, and only a
+        task bar brings them back; this session has none, so the test is
+        the task bar."""
+        return [wid for wid in self.x.search("--pid", str(self.program.process.pid))
+                if "_NET_WM_STATE_HIDDEN" in self.x.net_wm_state(wid)]
+
+    def restore_minimised(self):
+        """The task bar's click: True when there was something to restore."""
+        hidden = self.minimised()
+        if not hidden:
+            return False
+        self.say(f"the task bar brings back {len(hidden)} minimised window(s)")
+        for wid in hidden:
+            self.x.run("xdotool", "windowactivate", str(wid), check=False)
+        return True
+
     def is_main(self, window):
         return window.id == self.program.main.id
 
@@ -151,7 +171,7 @@ class Soak:
             if icons and self.random.random() < 0.5:
                 self.say("left click on the tray icon")
                 self.x.click_screen(*icons[0].centre())
-            else:
+            elif icons or not self.restore_minimised():
                 time.sleep(0.1)
             return
         window = self.random.choice(windows)
@@ -228,6 +248,8 @@ class Soak:
                 if icons:
                     self.say("left click on the tray icon to bring the window back")
                     self.x.click_screen(*icons[0].centre())
+                else:
+                    self.restore_minimised()
                 time.sleep(0.3)
                 continue
             main = self.program.refresh_main()
