@@ -83,14 +83,22 @@ class WestonSession:
             view.display = wait_until("weston's X display", x_display, timeout=15)
             view.xlib = _Xlib(view.display)
             self.xwayland = view
-        # weston follows the X pointer by its moves, not its place, and keeps
-        # its own within the screen: a move into the top-left corner brings
-        # the two together.
-        self.screen.xdotool("mousemove", "0", "0")
         # Its desktop is drawn once the shell client runs: the background shows.
         wait_until("weston's desktop on the screen",
                    lambda: self.screen.shot().count_other(BACKGROUND, SCREEN_WIDTH - 64, 0, SCREEN_WIDTH, 64) == 0,
                    timeout=15)
+        self.sync_pointer()
+
+    def sync_pointer(self):
+        """weston follows the X pointer by its moves, not its place, and keeps
+        its own within the screen: a move to the bottom-right corner and on to
+        the top-left one pins it to a screen edge each way, so the two stand
+        together after it, whatever moves weston missed before (one made
+        while it was still starting, say)."""
+        self.screen.xdotool("mousemove", str(SCREEN_WIDTH - 1), str(SCREEN_HEIGHT - 1))
+        time.sleep(0.05)
+        self.screen.xdotool("mousemove", "0", "0")
+        time.sleep(0.05)
 
     def stop(self):
         self.screen.stop()
@@ -127,6 +135,7 @@ class WestonSession:
     def click_screen(self, x, y, button=1):
         # weston takes the pointer's way there as motion (entering the
         # window, then over the button), then the click.
+        self.sync_pointer()
         self.screen.xdotool("mousemove", str(x - 3), str(y - 3))
         time.sleep(0.15)
         self.screen.xdotool("mousemove", str(x), str(y))
@@ -134,6 +143,7 @@ class WestonSession:
         self.screen.xdotool("click", str(button))
 
     def drag_screen(self, start, end, steps=10):
+        self.sync_pointer()
         self.screen.xdotool("mousemove", str(start[0]), str(start[1]))
         time.sleep(0.1)
         self.screen.xdotool("mousedown", "1")
