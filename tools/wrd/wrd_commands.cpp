@@ -10,10 +10,9 @@
 #include "tools/wrd/wrd_due.h"
 #include "tools/wrd/wrd_lookup.h"
 #include "tools/wrd/wrd_merge.h"
+#include "tools/wrd/wrd_record.h"
 #include "tools/wrd/wrd_words.h"
 #include "progress/folder_progress.h"
-#include "progress/journal_indexer.h"
-#include "progress/progress_store.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -481,23 +480,9 @@ int showProgress(const QStringList &arguments, QTextStream &out, QTextStream &er
     if (!info.isDir())
         return report(err, {{folderPath, 0, info.exists() ? u"not a folder"_s : u"no such folder"_s}});
 
-    if (recordPath.isEmpty()) {
-        QStringList messages;
-        recordPath = JournalIndexer::RecordToRead(&messages);
-        for (const QString &message : std::as_const(messages))
-            err << Program << u": "_s << message << u'\n';
-    }
-    ProgressMap record;
-    if (QFileInfo::exists(recordPath)) {
-        ProgressStore store;
-        if (store.Open(recordPath, ProgressStore::Mode::Read) != ProgressStore::OpenResult::Opened)
-            return report(err, {{recordPath, 0, store.ErrorText()}});
-        record = store.Words();
-        if (!store.ErrorText().isEmpty())
-            return report(err, {{recordPath, 0, store.ErrorText()}});
-    } else {
-        err << Program << u": no record at "_s << recordPath << u" yet; every word counts as new\n"_s;
-    }
+    const std::optional<ProgressMap> record = ReadRecordOfAnswers(recordPath, u"every word counts as new"_s, err);
+    if (!record)
+        return Failed;
 
     const FolderWords folder = FolderWords::Read(folderPath);
     struct Row
@@ -507,8 +492,8 @@ int showProgress(const QStringList &arguments, QTextStream &out, QTextStream &er
     };
     QList<Row> rows;
     for (const FolderWords::Dictionary &dictionary : folder.dictionaries)
-        rows.append({dictionary.name, Summarise(dictionary.words, record)});
-    rows.append({u"total"_s, Summarise(folder.AllWords(), record)});
+        rows.append({dictionary.name, Summarise(dictionary.words, *record)});
+    rows.append({u"total"_s, Summarise(folder.AllWords(), *record)});
 
     const QStringList header{u"dictionary"_s, u"new"_s,   u"learning"_s,   u"learnt"_s, u"right"_s,
                              u"wrong"_s,      u"unanswered"_s, u"hints"_s, u"shown"_s};

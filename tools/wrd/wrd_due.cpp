@@ -1,8 +1,7 @@
 #include "tools/wrd/wrd_due.h"
 
-#include "progress/journal_indexer.h"
-#include "progress/progress_store.h"
 #include "progress/review_today.h"
+#include "tools/wrd/wrd_record.h"
 
 #include <QDate>
 #include <QFileInfo>
@@ -67,29 +66,15 @@ int ListDueWords(const QStringList &arguments, QTextStream &out, QTextStream &er
     if (!info.isDir())
         return failure(err, folder, info.exists() ? u"not a folder"_s : u"no such folder"_s);
 
-    if (recordPath.isEmpty()) {
-        QStringList messages;
-        recordPath = JournalIndexer::RecordToRead(&messages);
-        for (const QString &message : std::as_const(messages))
-            err << Program << u": "_s << message << u'\n';
-    }
-    ProgressMap record;
-    if (QFileInfo::exists(recordPath)) {
-        ProgressStore store;
-        if (store.Open(recordPath, ProgressStore::Mode::Read) != ProgressStore::OpenResult::Opened)
-            return failure(err, recordPath, store.ErrorText());
-        record = store.Words();
-        if (!store.ErrorText().isEmpty())
-            return failure(err, recordPath, store.ErrorText());
-    } else {
-        err << Program << u": no record at "_s << recordPath << u" yet; no word has been reviewed\n"_s;
-    }
+    const std::optional<ProgressMap> record = ReadRecordOfAnswers(recordPath, u"no word has been reviewed"_s, err);
+    if (!record)
+        return 1;
 
     const qint64 day = date.toJulianDay();
     const QStringList header{u"word"_s,       u"meanings"_s,       u"reviews"_s, u"stability"_s,
                              u"difficulty"_s, u"retrievability"_s, u"due"_s};
     QList<QStringList> table{header};
-    for (const ScheduledWord &word : ScheduledWords(FolderWords::Read(folder).AllWords(), record, day)) {
+    for (const ScheduledWord &word : ScheduledWords(FolderWords::Read(folder).AllWords(), *record, day)) {
         const WordSchedule &s = word.schedule;
         table.append({word.key.english, word.key.MeaningsText(), QString::number(s.reviews),
                       decimals(s.memory.stability), decimals(s.memory.difficulty), decimals(word.retrievability),

@@ -3,11 +3,10 @@
 #include "dict/word_file.h"
 #include "import/folder_import.h"
 #include "platform/single_instance.h"
-#include "progress/journal_indexer.h"
-#include "progress/progress_store.h"
 #include "reading/lexicon_knowledge.h"
 #include "reading/quazip_archive.h"
 #include "reading/reading_run.h"
+#include "tools/wrd/wrd_record.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -102,17 +101,9 @@ QString percent(qint64 part, qint64 whole)
 }
 
 // The English words the record marks as learnt; none without a record.
-std::optional<QStringList> learntWords(const QString &recordPath, QTextStream &err)
+QStringList learntWords(const ProgressMap &record)
 {
     QStringList words;
-    if (!QFileInfo::exists(recordPath))
-        return words;
-    ProgressStore store;
-    if (store.Open(recordPath, ProgressStore::Mode::Read) != ProgressStore::OpenResult::Opened) {
-        err << Program << u": "_s << recordPath << u": "_s << store.ErrorText() << u'\n';
-        return std::nullopt;
-    }
-    const QHash<WordKey, WordProgress> record = store.Words();
     for (auto it = record.cbegin(); it != record.cend(); ++it) {
         if (it.value().stage() == Stage::Learnt)
             words.append(it.key().english);
@@ -252,15 +243,10 @@ int WordsFromText(const QStringList &arguments, QTextStream &out, QTextStream &e
         }
     }
 
-    if (recordPath.isEmpty()) {
-        QStringList messages;
-        recordPath = JournalIndexer::RecordToRead(&messages);
-        for (const QString &message : std::as_const(messages))
-            err << Program << u": "_s << message << u'\n';
-    }
-    const std::optional<QStringList> learnt = learntWords(recordPath, err);
-    if (!learnt)
+    const std::optional<ProgressMap> record = ReadRecordOfAnswers(recordPath, u"no word counts as learnt"_s, err);
+    if (!record)
         return Failed;
+    const QStringList learnt = learntWords(*record);
     QuaZipArchives::UseLinked();
     const LexiconKnowledge knowledge;
     if (!knowledge.HasMeanings())
@@ -269,7 +255,7 @@ int WordsFromText(const QStringList &arguments, QTextStream &out, QTextStream &e
 
     const ReadingRun::Outcome outcome = ReadingRun::FromFile(file, knowledge, [&] {
         KnownWords known = KnownWords::FromFolder(folder, knowledge);
-        known.AddLearnt(*learnt, knowledge);
+        known.AddLearnt(learnt, knowledge);
         return known;
     });
     if (outcome.problem) {
