@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QByteArray>
 #include <QDeadlineTimer>
+#include <QPointer>
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
@@ -24,12 +25,12 @@ inline QByteArray currentTestName()
 // Answers the next modal dialog of type Dialog from inside its own event
 // loop: polls until that dialog is the active modal widget and hands it to
 // answer (which must close it). A dialog that is slow to come up is still
-// answered; only once the deadline has passed does the answer give up, and
-// then it closes the first modal widget that is open or opens later, so that
-// its exec() returns and the test fails on found (left false) instead of
-// hanging. An answer not taken by the end of the test function (row
-// included) that prepared it is dropped, so it never meets a later test's
-// dialog.
+// answered. Only once the deadline has passed does the answer give up: it
+// then closes every modal widget that is open or opens later until the
+// dialog is answered and gone, so that exec() returns and the test fails
+// (found left false, or the answer not taken) instead of hanging. An answer
+// not taken by the end of the test function (row included) that prepared
+// it is dropped, so it never meets a later test's dialog.
 template <typename Dialog>
 void answerNextModal(std::function<void(Dialog *)> answer, bool *found = nullptr)
 {
@@ -39,23 +40,32 @@ void answerNextModal(std::function<void(Dialog *)> answer, bool *found = nullptr
     timer->setObjectName(ModalAnswerName);
     const QDeadlineTimer deadline(ModalAnswerDeadlineMs);
     const QByteArray test = currentTestName();
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, deadline, test, answer, found] {
-        if (currentTestName() != test) {
+    QObject::connect(timer, &QTimer::timeout, timer,
+                     [timer, deadline, test, answer, found, given = false, answered = QPointer<Dialog>()]() mutable {
+        const auto done = [timer] {
             timer->stop();
             timer->deleteLater();
+        };
+        if (currentTestName() != test)
+            return done();
+        QWidget *modal = QApplication::activeModalWidget();
+        if (given) {
+            // An answer the dialog did not take leaves it open.
+            if (!answered || !answered->isVisible())
+                return done();
+            if (modal && deadline.hasExpired())
+                modal->close();
             return;
         }
-        QWidget *modal = QApplication::activeModalWidget();
-        auto *dialog = qobject_cast<Dialog *>(modal);
-        if (!dialog && !(modal && deadline.hasExpired()))
-            return;
-        timer->stop();
-        timer->deleteLater();
-        if (dialog) {
+        if (auto *dialog = qobject_cast<Dialog *>(modal)) {
             if (found)
                 *found = true;
+            given = true;
+            answered = dialog;
             answer(dialog);
-        } else {
+            if (!dialog->isVisible())
+                done();
+        } else if (modal && deadline.hasExpired()) {
             modal->close();
         }
     });

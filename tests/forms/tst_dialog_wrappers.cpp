@@ -113,6 +113,10 @@ private Q_SLOTS:
                 filters = dialog->nameFilters();
                 suffix = dialog->defaultSuffix();
                 folder = dialog->directory().absolutePath();
+                // The dialog fills in its name field only while the field
+                // has no focus, and it may have it by now.
+                if (QWidget *focused = dialog->focusWidget())
+                    focused->clearFocus();
                 dialog->selectFile(dir.filePath(u"tom_1.wrd"_s));
                 static_cast<QDialog *>(dialog)->accept(); // QFileDialog's own accept is protected
             },
