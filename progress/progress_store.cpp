@@ -826,14 +826,21 @@ bool ProgressStore::AddFromJournal(const QString &name, const QList<JournalAnswe
     std::stable_sort(ordered.begin(), ordered.end(), [](const JournalAnswer *a, const JournalAnswer *b) {
         return std::tie(a->word.english, a->word.meanings, a->time) < std::tie(b->word.english, b->word.meanings, b->time);
     });
+    // A value stays bound from one insert to the next, and binding one costs
+    // more than the insert's own work in the database: the journal is bound
+    // once, a word and a dictionary only when they change.
+    insert.bindValue(7, name);
+    const JournalAnswer *previous = nullptr;
     for (const JournalAnswer *each : std::as_const(ordered)) {
         const JournalAnswer &answer = *each;
         insert.bindValue(0, answer.time);
-        insert.bindValue(1, text(answer.dictionary));
-        bindKey(insert, 2, answer.word);
+        if (!previous || previous->dictionary != answer.dictionary)
+            insert.bindValue(1, text(answer.dictionary));
+        if (!previous || !(previous->word == answer.word))
+            bindKey(insert, 2, answer.word);
         insert.bindValue(6, KindName(answer.kind));
-        insert.bindValue(7, name);
         insert.bindValue(8, answer.sequence);
+        previous = each;
         if (!insert.exec())
             return failed(&insert);
         if (insert.numRowsAffected() > 0) {

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMap>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -285,8 +286,9 @@ private Q_SLOTS:
         index.SetJournal(std::move(journal));
         const AnswerKind kinds[] = {AnswerKind::Right, AnswerKind::Wrong, AnswerKind::Right, AnswerKind::Hint};
         qint64 time = Noon;
+        int turn = 0;
         for (const AnswerKind kind : kinds)
-            QVERIFY(index.Record(answerEvent(u"cat"_s, kind), u"tom_0.wrd"_s, time += 86400000));
+            QVERIFY(index.Record(answerEvent(u"cat"_s, kind), u"tom_%1.wrd"_s.arg(turn++ % 2), time += 86400000));
         QCOMPARE(JournalIndexer::Update(index, folder).added, 0);
         QCOMPARE(index.AnswerCount(), 4);
 
@@ -295,6 +297,14 @@ private Q_SLOTS:
                  ProgressStore::OpenResult::Opened);
         QCOMPARE(JournalIndexer::Update(there, folder).added, 4);
         QCOMPARE(there.Words(), index.Words());
+        // Each answer keeps the dictionary it was given in.
+        const auto dictionaries = [](ProgressStore &store) {
+            QMap<qint64, QString> byTime;
+            for (const JournalAnswer &answer : store.Answers())
+                byTime.insert(answer.time, answer.dictionary);
+            return byTime;
+        };
+        QCOMPARE(dictionaries(there), dictionaries(index));
     }
 
     // The record from before journals becomes this computer's journal once,
